@@ -153,3 +153,49 @@ TEST_F(DBDataDetailSibling, ADetailFreedAsItsFocusOpensTheQueryForItsMasterStops
 }
 
 }  // namespace
+
+namespace {
+
+// Two master records share a key, so their SQL-mode details read the same query: an insert
+// begun on the query while it is open for that key, and cancelled after one of them was
+// asked to read, leaves no row under either.
+TEST_F(DBDataDetailSibling, AnInsertCancelledUnderTwoMastersSharingAKeyLeavesNoRow) {
+  for (bool keyed : {false, true}) {
+    SCOPED_TRACE(keyed ? "keyed" : "without keys");
+    TearDown();
+    SetUp();
+    TTestMemoryQuery* query = keyed ? MakeKeyedQuerySets() : MakeQuerySets();
+    Master->SetKeyFieldNames("ID");
+    // A sixth master record, appended with the key of the second.
+    DS->Append();
+    DS->FieldByName("ID")->SetValue(Variant(2));
+    DS->FieldByName("NAME")->SetValue(Variant("f"));
+    const Integer appended = Master->GetFocusedRecordIndex();
+    ASSERT_TRUE(Master->ChangeDetailExpanding(appended, true));
+    ASSERT_EQ(DS->State(), TDataSetState::dsBrowse);
+    ASSERT_EQ(appended, 5);
+    Master->GetDetailDataController(5, 0)->Insert();
+    ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+    // Master 3's row expanded gives the empty insert up; a refresh expands both masters
+    // with key 2.
+    ASSERT_TRUE(Master->ChangeDetailExpanding(2, true));
+    Master->Refresh();
+    ASSERT_TRUE(Master->GetDetailExpanding(1));
+    TcxCustomDataController* d1 = Master->GetDetailDataController(1, 0);
+    TcxCustomDataController* d2 = Master->GetDetailDataController(2, 0);
+    TcxCustomDataController* d5 = Master->GetDetailDataController(5, 0);
+    // Master 2 has no details: the query is empty, and an edit inserts.
+    query->Edit();
+    ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+    // Master 3's detail is asked to read while the insert goes on: it reads once the insert
+    // ends, the query then opened for master 3.
+    d2->Refresh();
+    query->Delete();
+    ASSERT_EQ(query->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(d1->GetRecordCount(), 0);
+    EXPECT_EQ(d5->GetRecordCount(), 0);
+    EXPECT_EQ(DetailIDs(d2), Expected()[3]);
+  }
+}
+
+}  // namespace

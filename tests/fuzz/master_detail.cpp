@@ -347,6 +347,12 @@ void Check(TSetup& s) {
   }
 }
 
+// FUZZ_TRACE=1 in the environment lists the steps as they run.
+bool Tracing() {
+  static const bool tracing = std::getenv("FUZZ_TRACE") != nullptr;
+  return tracing;
+}
+
 // The detail of a master row: the one of the row the input names when it is expanded,
 // else the focused row's, expanded first.
 TcxDBDataController* DetailOf(TFuzzMaster* m, uint8_t ARow) {
@@ -360,6 +366,7 @@ TcxDBDataController* DetailOf(TFuzzMaster* m, uint8_t ARow) {
     m->ChangeDetailExpanding(record, true);
     if (!self.Alive() || record >= m->GetRecordCount()) return nullptr;
   }
+  if (Tracing()) std::fprintf(stderr, "  (the detail of master record %d)\n", int(record));
   return static_cast<TcxDBDataController*>(m->GetDetailDataController(record, 0));
 }
 
@@ -445,12 +452,6 @@ void DataSetStep(TDataSet* ds, const char* AField, uint8_t op, FuzzBytes& in) {
       ds->First();
       break;
   }
-}
-
-// FUZZ_TRACE=1 in the environment lists the steps as they run.
-bool Tracing() {
-  static const bool tracing = std::getenv("FUZZ_TRACE") != nullptr;
-  return tracing;
 }
 
 void Step(TSetup& s, uint8_t op, FuzzBytes& in) {

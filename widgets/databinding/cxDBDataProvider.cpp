@@ -966,6 +966,16 @@ void TcxDBDataProvider::DoDataSetChanged() {
     // Counting and reading the records run the data set's handlers, which may free the
     // controller, and this provider with it.
     TWeakLink self(this);
+    // Reading takes the shared data set from the sibling standing on it (a master record
+    // sharing this one's key values): one that has not heard its edit end yet hears it
+    // first, or it would keep the row of an insert the data set gave up.
+    if (c->IsDetail() && !FDetailPositioned)
+      for (TcxDBDataProvider* p : OtherProviders())
+        if (p->FEditEndUnheard && p->FDetailPositioned && p->DBDataController()->IsDetail()) {
+          p->DoDataSetChanged();
+          if (!self.Alive() || DataSet() != ds) return;
+          break;
+        }
     // A record deleted or added from outside was never watched: re-reading the watched
     // record cannot show it, so the count tells, and everything is read again. A detail
     // holds a part of the data set, which its count cannot be told from: a record given
