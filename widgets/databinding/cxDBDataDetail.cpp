@@ -62,12 +62,14 @@ bool HasParams(TDataSet* ADataSet, const String& ANames) {
 
 }  // namespace
 
-bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
+// The searches take copies: their handlers may free the controller whose names and values
+// the caller passed.
+bool cxDBLocateSafely(TDataSet* ADataSet, String AKeyFields, Variant AKeyValues) {
   return SearchSafely(AKeyFields, AKeyValues,
                       [&] { return ADataSet->Locate(AKeyFields, AKeyValues, TLocateOptions()); });
 }
 
-bool cxDBLocateNextSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
+bool cxDBLocateNextSafely(TDataSet* ADataSet, String AKeyFields, Variant AKeyValues) {
   return SearchSafely(AKeyFields, AKeyValues, [&] {
     return ADataSet->LocateNext(AKeyFields, AKeyValues, TLocateOptions());
   });

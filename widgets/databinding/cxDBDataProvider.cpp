@@ -408,9 +408,12 @@ void TcxDBDataProvider::Next() {
   TcxDBDataController* c = DBDataController();
   if (FReadingAll && c->IsDetail() && !IsGridMode() && !VarIsEmpty(c->MasterDetailKeyValues())) {
     // Nothing keeps a master's detail records together (an append goes to the end, an
-    // insert to wherever the data set stands): the walk goes from one to the next.
-    if (!cxDBLocateNextSafely(ds, c->GetMasterDetailKeyFieldNames(), c->MasterDetailKeyValues()))
-      FDetailRecordsEnded = true;
+    // insert to wherever the data set stands): the walk goes from one to the next. The
+    // search's handlers may free the controller, and this provider with it.
+    TWeakLink self(this);
+    const bool found =
+        cxDBLocateNextSafely(ds, c->GetMasterDetailKeyFieldNames(), c->MasterDetailKeyValues());
+    if (self.Alive() && !found) FDetailRecordsEnded = true;
     return;
   }
   ds->Next();
