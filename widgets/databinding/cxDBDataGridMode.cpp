@@ -350,15 +350,15 @@ bool TcxDBDataController::IsBookmarkInvalid(Integer ARecordIndex) const {
 }
 
 void TcxDBDataController::CheckBookmark(Integer ARecordIndex) {
-  TWeakLink self(this);  // asking runs the data set's filter, whose handler may free this
-  const bool drop = IsGridMode() && IsBookmarkInvalid(ARecordIndex);
-  if (!self.Alive()) return;
-  if (drop) {
-    FGridBookmark.clear();
-    Change({dccBookmark});
+  if (!IsGridMode()) {
+    inherited::CheckBookmark(ARecordIndex);
     return;
   }
-  inherited::CheckBookmark(ARecordIndex);
+  TWeakLink self(this);  // asking runs the data set's filter, whose handler may free this
+  const bool drop = IsBookmarkInvalid(ARecordIndex);
+  if (!self.Alive() || !drop) return;
+  FGridBookmark.clear();
+  Change({dccBookmark});
 }
 
 void TcxDBDataController::ClearBookmark() {
