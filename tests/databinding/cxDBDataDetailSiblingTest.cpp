@@ -199,3 +199,27 @@ TEST_F(DBDataDetailSibling, AnInsertCancelledUnderTwoMastersSharingAKeyLeavesNoR
 }
 
 }  // namespace
+
+namespace {
+
+// Frees the query itself as it opens.
+struct QueryFreeingHandler : TObject {
+  void AfterOpen(TDataSet* ADataSet) { ADataSet->Free(); }
+};
+
+TEST_F(DBDataDetailSibling, AQueryFreedAsADetailsFocusOpensItForItsMasterEndsTheFocusQuietly) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  Master->GetDetailDataController(3, 0);
+  QueryFreeingHandler handler;
+  query->AfterOpen = TDataSetNotifyEvent(&handler, &QueryFreeingHandler::AfterOpen);
+  TWeakLink gone(query);
+  // The query opened for master 1 is freed: the detail has no data set left, and no error
+  // about the data set's kind reaches the caller.
+  EXPECT_NO_THROW(d1->ChangeFocusedRowIndex(1));
+  EXPECT_FALSE(gone.Alive());
+  EXPECT_EQ(static_cast<TcxDBDataController*>(d1)->DataSet(), nullptr);
+  EXPECT_EQ(d1->GetRecordCount(), 0);
+}
+
+}  // namespace

@@ -204,6 +204,8 @@ bool TcxDBDataModeController::DetailIsCurrentQuery(const String& AMasterDetailKe
                                                    const Variant& AMasterDetailKeyValues) {
   TDataSet* ds = FDataController->DataSet();
   if (OnDetailIsCurrentQuery) return OnDetailIsCurrentQuery(this, ds, AMasterDetailKeyFieldNames, AMasterDetailKeyValues);
+  // A data set freed by a handler of the re-opening leaves no query to be current.
+  if (!ds) return false;
   return FDataController->GetDetailFilterAdapter()->IsCurrentQuery(ds, AMasterDetailKeyFieldNames,
                                                                    AMasterDetailKeyValues);
 }
