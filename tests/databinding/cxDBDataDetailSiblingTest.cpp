@@ -223,3 +223,34 @@ TEST_F(DBDataDetailSibling, AQueryFreedAsADetailsFocusOpensItForItsMasterEndsThe
 }
 
 }  // namespace
+
+namespace {
+
+// Two master records share a key: when the query is opened again for that key, the detail
+// of each shows what it reads, records that came for the key while it held another's too.
+TEST_F(DBDataDetailSibling, AQueryOpenedForASharedKeyIsReadByTheDetailsOfEveryMasterWithIt) {
+  for (bool keyed : {false, true}) {
+    SCOPED_TRACE(keyed ? "keyed" : "without keys");
+    TearDown();
+    SetUp();
+    TTestMemoryQuery* query = keyed ? MakeKeyedQuerySets() : MakeQuerySets();
+    DS->AddRecord({2, "f"});
+    Master->Refresh();
+    ASSERT_TRUE(Master->ChangeDetailExpanding(1, true));
+    TcxCustomDataController* d1 = Master->GetDetailDataController(1, 0);
+    ASSERT_EQ(d1->GetRecordCount(), 0);
+    // The query is opened for master 3, and a record for master 2 comes into its table.
+    ASSERT_TRUE(Master->ChangeDetailExpanding(2, true));
+    Master->GetDetailDataController(2, 0)->ChangeFocusedRowIndex(0);
+    ASSERT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(3));
+    query->AddRow({20, 2, 7.0});
+    // The second master with key 2 opens the query for it again.
+    ASSERT_TRUE(Master->ChangeDetailExpanding(5, true));
+    TcxCustomDataController* d5 = Master->GetDetailDataController(5, 0);
+    ASSERT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(2));
+    EXPECT_EQ(DetailIDs(d5), (std::set<Integer>{20}));
+    EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{20}));
+  }
+}
+
+}  // namespace

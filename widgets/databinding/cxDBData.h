@@ -374,6 +374,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FReadWhenBrowsing = false;
   // The data set's edit ended and the change that follows has not reached this provider.
   bool FEditEndUnheard = false;
+  // The detail's data set was opened again for its master since this controller last read.
+  bool FQueryReopened = false;
   TGapList<TBookmarkStr> FRecordBookmarks;
   // The data set each freeze took the controls from (none when the link had none), last
   // freeze last.
@@ -681,6 +683,9 @@ class TcxDBDataController : public TcxCustomDataController {
   // Reads the records while the data set is editing, without moving it; a detail reads
   // those holding its master's key values.
   void ReadRecordsInPlace();
+  // The clone details of other master records with these key values read the query again,
+  // in place, now that it holds what it reads for them.
+  void RefreshDetailsSharingKey();
   // Whether a detail can pick its records out of the data set as it stands (not when its
   // data set must be re-opened or positioned by a handler for its master).
   bool CanReadInPlace();
@@ -786,6 +791,9 @@ class TcxDBDataController : public TcxCustomDataController {
   bool FFollowingFocus = false;  // the data set is being moved onto a settled focus
   bool FSynchronizing = false;
   bool FUpdatingDetailQuery = false;
+  // Reads the data set where it stands, as during an edit (a sibling detail sharing the
+  // master's key values reads the query it re-opened).
+  bool FReadInPlace = false;
   bool FReadingRecord = false;
   TcxDBDataField* FKeyField = nullptr;
   String FKeyFieldNames;

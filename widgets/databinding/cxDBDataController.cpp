@@ -508,7 +508,7 @@ void TcxDBDataController::ReadProviderRecords() {
   TcxDBDataProvider* p = DBProvider();
   p->ClearRecordBookmarks();
   TDataSet* ds = DataSet();
-  if (!ds || !IsEditState(ds->State())) {
+  if (!ds || (!IsEditState(ds->State()) && !FReadInPlace)) {
     // The walk runs the data set's handlers, which may free this controller or the data set.
     TStepWatch<TcxDBDataProvider> watch(p, ds);
     inherited::ReadProviderRecords();
@@ -523,6 +523,12 @@ void TcxDBDataController::ReadProviderRecords() {
       p->SetCurrentRecordIndex(current);
       if (current >= 0 && p->IsSyncMode() && GetFocusedRecordIndex() != current)
         inherited::ResetFocusing();
+    }
+    // Opened again for this master, the query holds what it reads for the details of other
+    // master records sharing its key values too: they read it as well.
+    if (watch.Alive() && p->FQueryReopened) {
+      p->FQueryReopened = false;
+      RefreshDetailsSharingKey();
     }
   } else if (CanReadInPlace()) {
     ReadRecordsInPlace();

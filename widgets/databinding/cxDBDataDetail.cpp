@@ -6,6 +6,8 @@
 
 #include "classlib/core/ScopeGuards.h"
 
+#include <list>
+
 namespace {
 
 TcxDBAdapterList* gDetailFilterAdapters = nullptr;
@@ -351,6 +353,27 @@ void TcxDBDataController::UpdateDetailQuery() {
       FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(),
                                                 FMasterDetailKeyValues))
     Refresh();
+}
+
+void TcxDBDataController::RefreshDetailsSharingKey() {
+  // Links: a sibling's read runs the data set's handlers, which may free any of them.
+  std::list<TWeakLink> siblings;
+  for (TcxDBDataProvider* p : DBProvider()->OtherProviders()) {
+    TcxDBDataController* other = p->DBDataController();
+    if (other->IsDetail() && !other->IsPattern() &&
+        other->GetDetailMode() == TcxDataControllerDetailMode::dcdmClone &&
+        other->FDataModeController->DetailInSQLMode() && !other->FUpdatingDetailQuery &&
+        cxVariantsEqual(other->FMasterDetailKeyValues, FMasterDetailKeyValues))
+      siblings.emplace_back(other);
+  }
+  TWeakLink self(this);
+  for (TWeakLink& link : siblings) {
+    if (!self.Alive()) return;
+    auto* other = static_cast<TcxDBDataController*>(link.Ref());
+    if (!other) continue;
+    TWatchedValue<bool> inPlace(other, other->FReadInPlace, true);
+    other->Refresh();
+  }
 }
 
 void TcxDBDataController::FocusedRecordChanged() {

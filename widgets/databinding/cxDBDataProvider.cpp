@@ -325,7 +325,10 @@ void TcxDBDataProvider::First() {
   TWeakLink self(this);
   c->DataModeController()->DetailFirst(c->GetMasterDetailKeyFieldNames(), values, reopened);
   if (!self.Alive()) return;
-  if (reopened) SavePosition();
+  if (reopened) {
+    SavePosition();
+    FQueryReopened = true;
+  }
   SetDetailPositioned(true);
   if (FFieldsVanished) {
     // Re-opening the data set made new fields: this detail and its siblings on the same
