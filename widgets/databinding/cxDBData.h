@@ -19,7 +19,6 @@
 #pragma once
 
 #include "classlib/core/DB.h"
-#include "classlib/core/GapList.h"
 #include "widgets/data/cxCustomData.h"
 #include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataSummary.h"
