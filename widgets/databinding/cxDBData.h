@@ -19,10 +19,10 @@
 #pragma once
 
 #include "classlib/core/DB.h"
-#include "classlib/core/GapList.h"
 #include "widgets/data/cxCustomData.h"
 #include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataSummary.h"
+#include "widgets/databinding/cxDBRecordBookmarks.h"
 #include "widgets/databinding/cxDBUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -236,7 +236,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void ReadWhenBrowsing() { FReadWhenBrowsing = true; }
   // The data set's bookmark of each stored record, as the last read found it (empty where
   // unknown; without key fields bookmarks are what identifies the records).
-  const TGapList<TBookmarkStr>& RecordBookmarks() const { return FRecordBookmarks; }
+  const TcxRecordBookmarks& RecordBookmarks() const { return FRecordBookmarks; }
   void ClearRecordBookmarks() { FRecordBookmarks.clear(); }
   void SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark);
   void RecordBookmarkInserted(Integer ARecordIndex);
@@ -376,7 +376,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FEditEndUnheard = false;
   // The detail's data set was opened again for its master since this controller last read.
   bool FQueryReopened = false;
-  TGapList<TBookmarkStr> FRecordBookmarks;
+  TcxRecordBookmarks FRecordBookmarks;
   // The data set each freeze took the controls from (none when the link had none), last
   // freeze last.
   std::deque<TWeakLink> FFrozenControls;

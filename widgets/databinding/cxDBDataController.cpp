@@ -476,7 +476,7 @@ void TcxDBDataController::ReloadKeepingSelectionByBookmarks() {
   // The selected records' bookmarks, by their places in the selection; none when the
   // bookmarks no longer match the stored records (records went without a read since).
   std::vector<TBookmarkStr> selected;
-  const TGapList<TBookmarkStr>& marks = p->RecordBookmarks();
+  const TcxRecordBookmarks& marks = p->RecordBookmarks();
   const bool known = Integer(marks.size()) == GetRecordCount();
   for (Integer i = 0; i < selection->Count(); ++i) {
     const TcxDataSelectionEntry& e = selection->Items(i);

@@ -755,10 +755,7 @@ bool TcxDBDataProvider::SettleEditBeforeRead() {
 }
 
 void TcxDBDataProvider::SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark) {
-  if (ARecordIndex < 0) return;
-  if (size_t(ARecordIndex) >= FRecordBookmarks.size())
-    FRecordBookmarks.resize(size_t(ARecordIndex) + 1);
-  FRecordBookmarks[size_t(ARecordIndex)] = ABookmark;
+  if (ARecordIndex >= 0) FRecordBookmarks.Set(size_t(ARecordIndex), ABookmark);
 }
 
 std::vector<TBookmarkStr> TcxDBDataProvider::RecordBookmarksOf(
@@ -783,13 +780,12 @@ TBookmarkStr TcxDBDataProvider::RecordBookmark(Integer ARecordIndex) const {
 
 Integer TcxDBDataProvider::BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const {
   if (ABookmark.empty() || IsGridMode()) return -1;
-  const auto it = std::find(FRecordBookmarks.begin(), FRecordBookmarks.end(), ABookmark);
-  return it == FRecordBookmarks.end() ? -1 : Integer(it.Index());
+  return FRecordBookmarks.Find(ABookmark);
 }
 
 void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
   if (ARecordIndex >= 0 && size_t(ARecordIndex) <= FRecordBookmarks.size())
-    FRecordBookmarks.insert(size_t(ARecordIndex), TBookmarkStr());
+    FRecordBookmarks.InsertEmpty(size_t(ARecordIndex));
 }
 
 void TcxDBDataProvider::ReleaseFrozenControls() {
@@ -1069,13 +1065,12 @@ bool TcxDBDataProvider::FollowedUnchangedWalk() {
   if (!watch.Alive()) return true;
   Integer r = place >= 0 && place < c->GetRecordCount() ? place : -1;
   if (!c->IdentifiesRecordsByKey() && ds->BookmarkAvailable()) {
-    const TGapList<TBookmarkStr>& marks = FRecordBookmarks;
+    const TcxRecordBookmarks& marks = FRecordBookmarks;
     if (Integer(marks.size()) != c->GetRecordCount()) return false;
     const TBookmarkStr current = ds->Bookmark();
     if (r < 0 || marks[size_t(r)] != current) {
-      const auto it = std::find(marks.begin(), marks.end(), current);
-      if (it == marks.end()) return false;
-      r = Integer(it.Index());
+      r = marks.Find(current);
+      if (r < 0) return false;
     }
   }
   FCurrentRecordIndex = r;
@@ -1243,7 +1238,7 @@ void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList)
   for (Integer r : AList)
     if (r >= 0 && size_t(r) < FRecordBookmarks.size() && (marked.empty() || marked.back() != r))
       marked.push_back(r);
-  FRecordBookmarks.erase_sorted(marked);
+  FRecordBookmarks.EraseSorted(marked);
   auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
   auto shift = [&AList](Integer r) {
     return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
