@@ -13,6 +13,12 @@ class DBDataDetailSibling : public DBDataDetail {
     Master->ResetDetails();
     return query;
   }
+  // A fresh fixture's query sets, keyed or not: for tests that run both ways.
+  TTestMemoryQuery* RemakeQuerySets(bool AKeyed) {
+    TearDown();
+    SetUp();
+    return AKeyed ? MakeKeyedQuerySets() : MakeQuerySets();
+  }
   // The detail's records as "ID:MID:V", sorted.
   static std::set<std::string> Records(TcxCustomDataController* ADetail) {
     std::set<std::string> r;
@@ -162,9 +168,7 @@ namespace {
 TEST_F(DBDataDetailSibling, AnInsertCancelledUnderTwoMastersSharingAKeyLeavesNoRow) {
   for (bool keyed : {false, true}) {
     SCOPED_TRACE(keyed ? "keyed" : "without keys");
-    TearDown();
-    SetUp();
-    TTestMemoryQuery* query = keyed ? MakeKeyedQuerySets() : MakeQuerySets();
+    TTestMemoryQuery* query = RemakeQuerySets(keyed);
     Master->SetKeyFieldNames("ID");
     // A sixth master record, appended with the key of the second.
     DS->Append();
@@ -231,9 +235,7 @@ namespace {
 TEST_F(DBDataDetailSibling, AQueryOpenedForASharedKeyIsReadByTheDetailsOfEveryMasterWithIt) {
   for (bool keyed : {false, true}) {
     SCOPED_TRACE(keyed ? "keyed" : "without keys");
-    TearDown();
-    SetUp();
-    TTestMemoryQuery* query = keyed ? MakeKeyedQuerySets() : MakeQuerySets();
+    TTestMemoryQuery* query = RemakeQuerySets(keyed);
     DS->AddRecord({2, "f"});
     Master->Refresh();
     ASSERT_TRUE(Master->ChangeDetailExpanding(1, true));
