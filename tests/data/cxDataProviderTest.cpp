@@ -357,6 +357,30 @@ TEST_F(KeyedProvider, ExpandedDetailsComeBackByKeyAfterAReload) {
   EXPECT_EQ(expanded, (V{20, 40}));
 }
 
+// A handler of the restored expanding that takes records away ends the restore there,
+// without an error about a record that is gone.
+TEST_F(KeyedProvider, AnExpandingHandlerThatTakesRecordsAwayEndsTheRestore) {
+  struct Shrinker : TObject {
+    IdRows* Source = nullptr;
+    void Expanded(TcxCustomDataController*, Integer) {
+      if (Source->Data.size() <= 1) return;
+      Source->Data.resize(1);
+      Source->DataChanged();
+    }
+  } shrinker;
+  shrinker.Source = &src_;
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  pattern->SetMasterRelation(relation, -1);
+  ASSERT_TRUE(c_->ChangeDetailExpanding(3, true));  // 40
+  c_->BeginSaveKeys();
+  src_.DataChanged();
+  c_->OnDetailExpanded = TcxDataDetailExpandedEvent(&shrinker, &Shrinker::Expanded);
+  EXPECT_NO_THROW(c_->EndRestoreKeys());
+  c_->OnDetailExpanded = nullptr;
+  EXPECT_EQ(c_->GetRecordCount(), 1);
+}
+
 namespace {
 
 // Frees itself, once armed, as it is asked for a detail, as a detail binding to a data set

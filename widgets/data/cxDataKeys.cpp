@@ -183,6 +183,8 @@ void TcxDetailKeys::Restore() {
     if (!found) continue;
     c->ChangeDetailExpanding(r, true);
     if (!alive.Alive()) return;
+    // The expanding's handlers may have taken records away (the master's data set freed).
+    if (r >= c->GetRecordCount()) return;
     c->ChangeDetailActiveRelationIndex(r, found->RelationIndex);
     if (!alive.Alive()) return;
     // The expanding hooks may refuse: only a detail open on the saved relation goes on.

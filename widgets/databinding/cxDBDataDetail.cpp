@@ -513,15 +513,19 @@ TcxCustomDataController* TcxDBDataController::ActivateDetailOfFocusedRecord(TcxC
   // Making the detail binds it to its data set, whose handlers may free the controller.
   TWeakLink alive(AController);
   AController->ChangeDetailExpanding(record, true);
-  if (!alive.Alive() || !AController->GetDetailExpanding(record)) return nullptr;
+  // The handlers may also have taken records away (the master's data set freed).
+  auto gone = [&] { return !alive.Alive() || record >= AController->GetRecordCount(); };
+  if (gone() || !AController->GetDetailExpanding(record)) return nullptr;
   const Integer active = AController->GetDetailActiveRelationIndex(record);
   if (active >= 0 && active != ARelationIndex) {
     // Another relation already shows a detail of this data set on the same key values.
-    if (auto* other = dynamic_cast<TcxDBDataController*>(AController->GetDetailDataController(record, active)))
-      if (cxVariantsEqual(DataSetValuesOf(other->DataSet(), other->DetailKeyFieldNames()), AKeyValues))
-        return other;
+    auto* other = dynamic_cast<TcxDBDataController*>(AController->GetDetailDataController(record, active));
+    if (gone()) return nullptr;
+    if (other && cxVariantsEqual(DataSetValuesOf(other->DataSet(), other->DetailKeyFieldNames()), AKeyValues))
+      return other;
   }
   AController->ChangeDetailActiveRelationIndex(record, ARelationIndex);
+  if (gone()) return nullptr;
   return AController->GetDetailDataController(record, ARelationIndex);
 }
 
