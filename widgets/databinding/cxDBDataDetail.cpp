@@ -370,7 +370,8 @@ void TcxDBDataController::RefreshDetailsSharingKey() {
   for (TWeakLink& link : siblings) {
     if (!self.Alive()) return;
     auto* other = static_cast<TcxDBDataController*>(link.Ref());
-    if (!other) continue;
+    // A detail positioned by its own handler reads only that way.
+    if (!other || !other->CanReadInPlace() || !link.Alive()) continue;
     TWatchedValue<bool> inPlace(other, other->FReadInPlace, true);
     other->Refresh();
   }
