@@ -176,6 +176,7 @@ class TFilterParser {
 
   String ParseField() {
     SkipBlanks();
+    const size_t open = FPos;
     if (TakeChar('[')) {
       // "]]" stands for one ']' inside the brackets.
       String name;
@@ -187,6 +188,11 @@ class TFilterParser {
             name += ']';
             ++FPos;
             continue;
+          }
+          // "[]" names nothing: refused as a missing name, never looked up as a field.
+          if (name.empty()) {
+            FPos = open;
+            Fail("field name expected");
           }
           return name;
         }

@@ -313,6 +313,13 @@ TEST_F(DataSetFilter, AFieldTheDataSetLacksIsRefusedWhenTheFilterIsTakenOrTheDat
   DS->SetFilter("ID > 3");
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("NOPE = 1"); }),
             "Items: Field 'NOPE' not found");
+  // Brackets around nothing name no field, wherever they stand.
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("[] = 1"); }),
+            "Invalid filter text at position 1: field name expected in \"[] = 1\"");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID = 1 OR [] NOT LIKE 'a'"); }),
+            "Invalid filter text at position 11: field name expected in \"ID = 1 OR [] NOT LIKE 'a'\"");
+  EXPECT_EQ(DS->Filter(), "ID > 3");
+  EXPECT_EQ(DS->RecordCount(), 2);
   DS->SetFiltered(false);
   EXPECT_EQ(DS->Filter(), "ID > 3");
 
