@@ -855,6 +855,9 @@ void TcxDBDataProvider::ActiveChanged(bool AActive) {
 void TcxDBDataProvider::DataScrolled(Integer ADistance) {
   const bool grid = IsGridMode();
   TcxDBDataController* c = DBDataController();
+  // Collapsing the details and the bracket's end run handlers, which may free the
+  // controller, and this provider with it.
+  TWeakLink self(this);
   if (grid) {
     FCurrentRecordIndex = FDataLink->ActiveRecord();
     auto bracket = UpdateBracket(c);
@@ -862,13 +865,14 @@ void TcxDBDataProvider::DataScrolled(Integer ADistance) {
       // The window shows other records now: the rows are painted anew, and what the
       // details showed belongs to records that left it.
       c->GridModeScrolled();
-      if (c->HasRelations()) c->CollapseDetails();
+      if (self.Alive() && c->HasRelations()) c->CollapseDetails();
+      if (!self.Alive()) return;
     }
     WindowRecordsChanged();
   } else {
     FCurrentRecordIndex += ADistance;
   }
-  TWeakLink self(this);
+  if (!self.Alive()) return;
   inherited::DataScrolled(ADistance);
   if (!self.Alive()) return;
   if (grid) {
