@@ -651,8 +651,9 @@ void TcxCustomDataController::UpdateFields() {
 }
 
 void TcxCustomDataController::ReportSyncMasterPos() {
+  TWeakLink self(this);  // the change's listeners may free this controller
   if (IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmClone) Change({TcxDataControllerChange::dccSyncMasterPos});
-  DeliverHeldBackNotices();
+  if (self.Alive()) DeliverHeldBackNotices();
 }
 
 bool TcxCustomDataController::FocusSelectedRow(Integer AIndex) {

@@ -637,8 +637,10 @@ void TcxCustomDropDownEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TcxCustomDropDownEdit::HandleTabKey(TShiftState Shift) {
+  // Closing up posts the value, whose handlers may free this editor.
+  TcxEditLifeGuard guard(this);
   if (HasShownPopup() && ActiveProperties()->GetPostPopupValueOnTab()) CloseUp(TcxEditCloseUpReason::crTab);
-  inherited::HandleTabKey(Shift);
+  if (guard.Alive()) inherited::HandleTabKey(Shift);
 }
 
 void TcxCustomDropDownEdit::DoEditKeyPress(Char& Key) {
