@@ -1038,7 +1038,9 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
   CheckActive();
   GetFieldList(Fields, KeyFields);
   if (Fields.empty()) return -1;
-  const std::vector<Variant> keys = ValuesOf(KeyValues, Fields.size());  // checks the count
+  // A copy: the calculations run per record may free whoever holds the caller's values.
+  const Variant values = KeyValues;
+  const std::vector<Variant> keys = ValuesOf(values, Fields.size());  // checks the count
   Integer place = -1;
   if (Fields.size() == 1 && FindIndexedRecord(Fields[0], keys[0], Options, After, place)) {
     if (place >= 0) FCalcBuffer = ReadBuffer(place);
@@ -1051,7 +1053,7 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
     FCalcBuffer = ReadBuffer(p);
     // A calculation that freed the data set may have freed the key fields with it.
     if (FFreeHeld) break;
-    if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) {
+    if (MatchRecord(Fields, values, Options, FCalcBuffer)) {
       place = p;
       break;
     }
@@ -1062,21 +1064,27 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
 
 bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
   const TRunning running(*this);
+  // Copies: ending an edit runs handlers that may free whoever holds the caller's names and
+  // values (a controller searching by its own key values, say).
+  const String names = KeyFields;
+  const Variant values = KeyValues;
   if (!BrowseModeChecked()) return false;
   std::vector<TField*> fields;
-  const Integer place = FindRecord(KeyFields, KeyValues, Options, fields);
+  const Integer place = FindRecord(names, values, Options, fields);
   return place >= 0 && GotoFoundRecord(place);
 }
 
 bool TDataSet::LocateNext(const String& KeyFields, const Variant& KeyValues,
                           TLocateOptions Options) {
   const TRunning running(*this);
+  const String names = KeyFields;  // copies, as Locate takes them
+  const Variant values = KeyValues;
   if (!BrowseModeChecked()) return false;
   CheckActive();
   if (FBuffers.empty()) return false;
   const Integer current = FBuffers[size_t(FActiveRecord)].Place;
   std::vector<TField*> fields;
-  const Integer place = FindRecord(KeyFields, KeyValues, Options, fields, current);
+  const Integer place = FindRecord(names, values, Options, fields, current);
   if (place < 0 || FFreeHeld) return false;
   // The very next record is a step forward, which reads one record however large the window.
   if (!FEOF && place == NextVisible(current, 1)) return MoveBy(1) == 1;

@@ -808,9 +808,9 @@ class TcxDBDataController : public TcxCustomDataController {
 
 // The data set's Locate on those names, or False for values of another shape than the
 // names ask for (instead of the data set's error).
-bool cxDBLocateSafely(TDataSet* ADataSet, String AKeyFields, Variant AKeyValues);
+bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues);
 // The same for the data set's LocateNext.
-bool cxDBLocateNextSafely(TDataSet* ADataSet, String AKeyFields, Variant AKeyValues);
+bool cxDBLocateNextSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues);
 
 namespace cxDBData {
 void Initialize();

@@ -6,7 +6,7 @@
 
 #include "classlib/core/ScopeGuards.h"
 
-#include <list>
+#include <deque>
 
 namespace {
 
@@ -64,14 +64,12 @@ bool HasParams(TDataSet* ADataSet, const String& ANames) {
 
 }  // namespace
 
-// The searches take copies: their handlers may free the controller whose names and values
-// the caller passed.
-bool cxDBLocateSafely(TDataSet* ADataSet, String AKeyFields, Variant AKeyValues) {
+bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
   return SearchSafely(AKeyFields, AKeyValues,
                       [&] { return ADataSet->Locate(AKeyFields, AKeyValues, TLocateOptions()); });
 }
 
-bool cxDBLocateNextSafely(TDataSet* ADataSet, String AKeyFields, Variant AKeyValues) {
+bool cxDBLocateNextSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
   return SearchSafely(AKeyFields, AKeyValues, [&] {
     return ADataSet->LocateNext(AKeyFields, AKeyValues, TLocateOptions());
   });
@@ -357,7 +355,7 @@ void TcxDBDataController::UpdateDetailQuery() {
 
 void TcxDBDataController::RefreshDetailsSharingKey() {
   // Links: a sibling's read runs the data set's handlers, which may free any of them.
-  std::list<TWeakLink> siblings;
+  std::deque<TWeakLink> siblings;
   for (TcxDBDataProvider* p : DBProvider()->OtherProviders()) {
     TcxDBDataController* other = p->DBDataController();
     if (other->IsDetail() && !other->IsPattern() &&
