@@ -31,9 +31,15 @@
 //                      by key in one transaction; ControllerIndexed with the data set's key
 //                      index built before (as a focus moving by key builds it),
 //                      ControllerSorted in a view sorted by Name
+//   Append/...         one record appended through the controller (smart refresh) and
+//                      posted: NullKey leaves the key Null, as a program that fills it in
+//                      later does, while another record with a Null key stays in the set
+//                      (the key cannot tell the two apart); KeyGiven gives a new ID; beside
+//                      SQLite's INSERT. The record is deleted again outside the timing, so
+//                      the set keeps its size
 //   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
 //                      SQLite's SELECT on an indexed master key
-// Sizes 10^4 and 10^5; the posts, the inserts and the deletions at 10^6 as well when TL_BENCH_1M
+// Sizes 10^4 and 10^5; the posts, the inserts, the appends and the deletions at 10^6 as well when TL_BENCH_1M
 // is set in the environment (by hand: loading takes a while).
 #include <benchmark/benchmark.h>
 
@@ -437,6 +443,53 @@ void InsertDeleteScatteredOurs(benchmark::State& state) {
 }
 void InsertDeleteSmartSorted(benchmark::State& state) { InsertDeleteOurs(state, true); }
 
+// One record appended and posted through the keyed smart-refresh controller, its key left
+// Null or given; the record is deleted again with the timing paused. With ANullKey a record
+// whose key is Null stays in the set meanwhile: the two share their key.
+void AppendOurs(benchmark::State& state, bool ANullKey) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  TcxDBDataController* c = s.ours->c.get();
+  c->DataModeController()->SetSmartRefresh(true);
+  auto append = [&](const Variant& AID, const String& AName) {
+    c->Append();
+    c->SetEditValue(cID, AID, TcxDataEditValueSource::evsValue);
+    c->SetEditValue(cName, Variant(AName), TcxDataEditValueSource::evsValue);
+    c->SetEditValue(cCity, Variant(String("Appended")), TcxDataEditValueSource::evsValue);
+    c->PostEditing();
+  };
+  if (ANullKey) append(Null(), "resident");
+  const Integer resident = c->GetFocusedRecordIndex();
+  bool reached = !ANullKey || (resident >= 0 && VarIsNull(c->GetItemValue(resident, cID)));
+  Integer id = 3 * n, appended = 0;
+  for (auto _ : state) {
+    const String name = "appended" + IntToStr(appended++ % 64);
+    append(ANullKey ? Null() : Variant(++id), name);
+    state.PauseTiming();
+    // The row posted is focused, with its values, and the data set stands on it.
+    const Integer focused = c->GetFocusedRecordIndex();
+    reached = reached && focused >= 0 && c->GetItemValue(focused, cName).AsString() == name &&
+              (ANullKey ? VarIsNull(c->GetItemValue(focused, cID))
+                        : c->GetItemValue(focused, cID).AsInteger() == id) &&
+              s.ours->ds->FieldByName("Name")->GetAsString() == name;
+    c->DeleteFocused();
+    state.ResumeTiming();
+  }
+  if (ANullKey) {
+    c->ChangeFocusedRecordIndex(resident);
+    reached = reached && c->GetItemValue(c->GetFocusedRecordIndex(), cName).AsString() == "resident";
+    c->DeleteFocused();
+  }
+  reached = reached && c->GetRecordCount() == n && s.ours->ds->RecordCount() == n &&
+            c->GetRowCount() == n;
+  c->DataModeController()->SetSmartRefresh(false);
+  if (!reached) state.SkipWithError("the append or the deletion did not reach the controller");
+}
+void AppendNullKey(benchmark::State& state) { AppendOurs(state, true); }
+void AppendKeyGiven(benchmark::State& state) { AppendOurs(state, false); }
+
 // 1,000 selected records of a fresh data set deleted at once (smart refresh on); Indexed: the
 // data set's key index is built before, as the searches by key of a focus moving through the
 // records build it.
@@ -681,6 +734,36 @@ void InsertDeleteScatteredTheirs(benchmark::State& state) {
   if (!reached) state.SkipWithError("the insert or the deletion did not reach SQLite");
 }
 
+// A row inserted (its rowid given by SQLite), deleted again with the timing paused.
+void AppendTheirs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  sqlite3_stmt* ins = nullptr;
+  sqlite3_stmt* del = nullptr;
+  sqlite3_prepare_v2(s.theirs->db,
+                     "INSERT INTO t (Name, City, Amount, Price, Day, Flag) "
+                     "VALUES (?, 'Appended', 0, 0, 0, 0)",
+                     -1, &ins, nullptr);
+  sqlite3_prepare_v2(s.theirs->db, "DELETE FROM t WHERE rowid = ?", -1, &del, nullptr);
+  bool reached = true;
+  Integer appended = 0;
+  for (auto _ : state) {
+    const std::string name = "appended" + std::to_string(appended++ % 64);
+    sqlite3_bind_text(ins, 1, name.data(), int(name.size()), SQLITE_TRANSIENT);
+    reached = reached && sqlite3_step(ins) == SQLITE_DONE;
+    sqlite3_reset(ins);
+    state.PauseTiming();
+    sqlite3_bind_int64(del, 1, sqlite3_last_insert_rowid(s.theirs->db));
+    reached = reached && sqlite3_step(del) == SQLITE_DONE && sqlite3_changes(s.theirs->db) == 1;
+    sqlite3_reset(del);
+    state.ResumeTiming();
+  }
+  sqlite3_finalize(ins);
+  sqlite3_finalize(del);
+  if (!reached) state.SkipWithError("the insert or the deletion did not reach SQLite");
+}
+
 void DeleteSelectedTheirs(benchmark::State& state) {
   const Integer n = Integer(state.range(0));
   Sized& s = Get(n);
@@ -766,6 +849,14 @@ void RegisterInsertDelete(Integer n) {
 #endif
 }
 
+void RegisterAppend(Integer n) {
+  benchmark::RegisterBenchmark("Append/NullKey", AppendNullKey)->Arg(n)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("Append/KeyGiven", AppendKeyGiven)->Arg(n)->Unit(benchmark::kMicrosecond);
+#ifdef TL_HAVE_SQLITE3
+  benchmark::RegisterBenchmark("Append/SQLite", AppendTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);
+#endif
+}
+
 void RegisterDeleteSelected(Integer n) {
   benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedCold)
       ->Arg(n)
@@ -803,6 +894,7 @@ struct Registration {
         // The post and the deletion alone at the largest size, beside SQLite.
         RegisterPostEdit(n);
         RegisterInsertDelete(n);
+        RegisterAppend(n);
         RegisterDeleteSelected(n);
         continue;
       }
@@ -820,6 +912,7 @@ struct Registration {
           ->Arg(n)
           ->Unit(benchmark::kMillisecond);
       RegisterInsertDelete(n);
+      RegisterAppend(n);
       RegisterDeleteSelected(n);
       benchmark::RegisterBenchmark("LocateByKey/Controller", LocateOurs)->Arg(n)->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3
