@@ -98,6 +98,79 @@ TEST(RecordBookmarks, MostRecordsGoneTheOthersKeepTheirBookmarks) {
   EXPECT_EQ(marks.Find("mark 4"), -1);
 }
 
+// Each record's bookmark leads to that record (the first of those sharing it), and the
+// records without one are counted, as the model tells.
+void ExpectEachBookmarkLeadsToItsRecord(const TcxRecordBookmarks& AMarks,
+                                        const std::vector<std::string>& AModel, const char* AStep) {
+  ASSERT_EQ(Read(AMarks), AModel) << AStep;
+  for (const std::string& m : AModel) {
+    if (m.empty()) continue;
+    ASSERT_EQ(AMarks.Find(m), FirstOf(AModel, m)) << AStep << " '" << m << "'";
+  }
+  EXPECT_EQ(AMarks.EmptyCount(), size_t(std::count(AModel.begin(), AModel.end(), std::string())))
+      << AStep;
+}
+
+TEST(RecordBookmarks, EachBookmarkLeadsToItsRecordThroughChangesFarApart) {
+  TcxRecordBookmarks marks;
+  std::vector<std::string> model;
+  for (size_t i = 0; i < 3000; ++i) {
+    model.push_back("m" + std::to_string(i));
+    marks.Set(i, model.back());
+  }
+  ExpectEachBookmarkLeadsToItsRecord(marks, model, "read");
+  // Records come in at the start, at the end and in the middle, each far from the last.
+  for (const size_t at : {size_t(0), model.size(), size_t(1500), size_t(1), model.size() - 3}) {
+    marks.InsertEmpty(at);
+    model.insert(model.begin() + std::ptrdiff_t(at), std::string());
+    const std::string m = "new" + std::to_string(at);
+    marks.Set(at, m);
+    model[at] = m;
+    ExpectEachBookmarkLeadsToItsRecord(marks, model, "inserted");
+  }
+  // One record at a time leaves, far apart; then several at once.
+  for (const Integer at : {Integer(2), Integer(model.size() - 2), Integer(1000)}) {
+    marks.EraseSorted(std::vector<Integer>{at});
+    model.erase(model.begin() + at);
+    ExpectEachBookmarkLeadsToItsRecord(marks, model, "one gone");
+  }
+  marks.EraseSorted(std::vector<Integer>{0, 700, 2900});
+  for (const Integer at : {2900, 700, 0}) model.erase(model.begin() + at);
+  ExpectEachBookmarkLeadsToItsRecord(marks, model, "several gone");
+  marks.InsertEmpty(10);
+  model.insert(model.begin() + 10, std::string());
+  ExpectEachBookmarkLeadsToItsRecord(marks, model, "inserted after several gone");
+  // A record's bookmark changed, taken away, and given one another record has.
+  const Integer changed = FirstOf(model, "m50");
+  ASSERT_GE(changed, 0);
+  EXPECT_EQ(marks.Find("m50"), changed);
+  marks.Set(size_t(changed), "changed");
+  model[size_t(changed)] = "changed";
+  marks.Set(60, "");
+  model[60] = "";
+  marks.Set(2500, "m100");
+  model[2500] = "m100";
+  EXPECT_EQ(marks.Find("m50"), -1);
+  ExpectEachBookmarkLeadsToItsRecord(marks, model, "set");
+  // Most records gone: the pool closes up, the others are still found.
+  std::vector<Integer> gone;
+  for (Integer i = 0; i < Integer(model.size()); ++i)
+    if (i % 9 != 5) gone.push_back(i);
+  marks.EraseSorted(gone);
+  for (auto it = gone.rbegin(); it != gone.rend(); ++it) model.erase(model.begin() + *it);
+  ExpectEachBookmarkLeadsToItsRecord(marks, model, "most gone");
+  for (size_t i = 0; i < 40; ++i) {
+    const size_t at = (i * 37) % (model.size() + 1);
+    marks.InsertEmpty(at);
+    model.insert(model.begin() + std::ptrdiff_t(at), std::string());
+    if (i % 3 != 0) {
+      marks.Set(at, "again" + std::to_string(i));
+      model[at] = "again" + std::to_string(i);
+    }
+  }
+  ExpectEachBookmarkLeadsToItsRecord(marks, model, "after closing up");
+}
+
 TEST(RecordBookmarks, ScatteredChangesReadAsAVectorDoes) {
   std::mt19937 gen(5);
   TcxRecordBookmarks marks;

@@ -6,6 +6,12 @@
 // the list, and the move is one block copy whatever the bookmarks hold. Number 0 names the
 // empty bookmark and takes no room; the room of a record that goes is taken by the next
 // bookmark set, and the pool closes up once it is mostly room.
+//
+// A record is found by its bookmark without a pass over the records: a hash table files
+// the numbers by their bookmarks, and each number knows the slot of the gap list holding
+// it (each number in use names one record). The gap list reports the slots its entries
+// move to, so the slots stay true as records come and go; only a deletion of several
+// records at once, which closes the list up, files them all again (on the next search).
 #pragma once
 
 #include "classlib/core/DB.h"
@@ -21,94 +27,65 @@ class TcxRecordBookmarks {
   bool empty() const { return FEntries.empty(); }
   // The bookmark of record AIndex (below size()); empty where unknown.
   const TBookmarkStr& operator[](size_t AIndex) const { return FPool[FEntries[AIndex]]; }
+  // The records without a bookmark.
+  size_t EmptyCount() const { return size() - (FPool.size() - 1 - FFree.size()); }
 
   // Records up to AIndex that had none get empty bookmarks.
-  void Set(size_t AIndex, const TBookmarkStr& ABookmark) {
-    if (AIndex >= FEntries.size()) FEntries.resize(AIndex + 1);
-    uint32_t& entry = FEntries[AIndex];
-    if (ABookmark.empty()) {
-      Release(entry);
-      entry = 0;
-    } else if (entry != 0) {
-      FPool[entry] = ABookmark;
-    } else {
-      entry = Take(ABookmark);
-    }
-  }
+  void Set(size_t AIndex, const TBookmarkStr& ABookmark);
 
   // A record without a bookmark comes in at AIndex (at most size()).
-  void InsertEmpty(size_t AIndex) { FEntries.insert(AIndex, 0); }
+  void InsertEmpty(size_t AIndex);
 
   // The records at AGone (ascending, each once, all below size()) leave.
   template <class TIndexes>
   void EraseSorted(const TIndexes& AGone) {
+    if (AGone.empty()) return;
     for (const auto index : AGone) Release(FEntries[size_t(index)]);
-    FEntries.erase_sorted(AGone);
+    if (AGone.size() == 1) {
+      FEntries.erase(size_t(AGone.front()), Refiler{this});
+    } else {
+      FEntries.erase_sorted(AGone);
+      FSlotsStale = true;
+    }
     if (FFree.size() > 64 && FFree.size() > 3 * (FPool.size() - FFree.size())) Compact();
   }
 
-  void clear() {
-    FEntries.clear();
-    FPool.assign(1, TBookmarkStr());
-    FFree.clear();
-  }
+  void clear();
 
   // The first record with ABookmark (empty: the first without one); -1 when none has it.
-  // The pool is searched first: a bookmark nobody has costs no pass over the records, and
-  // the records are then compared by number.
-  Integer Find(const TBookmarkStr& ABookmark) const {
-    std::vector<uint32_t> numbers;
-    if (ABookmark.empty()) numbers.push_back(0);
-    for (size_t i = 1; i < FPool.size() && !ABookmark.empty(); ++i)
-      if (FPool[i] == ABookmark) numbers.push_back(uint32_t(i));
-    if (numbers.empty()) return -1;
-    const size_t count = FEntries.size();
-    if (numbers.size() == 1) {
-      const uint32_t number = numbers.front();
-      for (size_t r = 0; r < count; ++r)
-        if (FEntries[r] == number) return Integer(r);
-      return -1;
-    }
-    for (size_t r = 0; r < count; ++r)
-      for (uint32_t number : numbers)
-        if (FEntries[r] == number) return Integer(r);
-    return -1;
-  }
+  Integer Find(const TBookmarkStr& ABookmark) const;
 
  private:
-  uint32_t Take(const TBookmarkStr& ABookmark) {
-    if (FFree.empty()) {
-      FPool.push_back(ABookmark);
-      return uint32_t(FPool.size() - 1);
-    }
-    const uint32_t number = FFree.back();
-    FPool[number] = ABookmark;
-    FFree.pop_back();
-    return number;
-  }
+  // Files the numbers of entries that moved to slots [First, Last).
+  struct Refiler {
+    TcxRecordBookmarks* Owner;
+    void operator()(size_t First, size_t Last) const { Owner->Refile(First, Last); }
+  };
 
+  uint32_t Take(const TBookmarkStr& ABookmark);
   // The room is kept; what the bookmark held goes.
-  void Release(uint32_t ANumber) {
-    if (ANumber == 0) return;
-    TBookmarkStr().swap(FPool[ANumber]);
-    FFree.push_back(ANumber);
-  }
-
+  void Release(uint32_t ANumber);
   // The bookmarks in use are numbered anew, in the records' order.
-  void Compact() {
-    std::vector<TBookmarkStr> pool(1);
-    std::vector<uint32_t>& entries = FEntries.Flat();
-    for (uint32_t& entry : entries) {
-      if (entry == 0) continue;
-      pool.push_back(std::move(FPool[entry]));
-      entry = uint32_t(pool.size() - 1);
-    }
-    FPool.swap(pool);
-    FFree.clear();
-  }
+  void Compact();
+
+  void Refile(size_t AFirst, size_t ALast);
+  void RefileAll() const;
+  size_t Home(const TBookmarkStr& ABookmark) const;
+  void File(uint32_t ANumber);
+  void Unfile(uint32_t ANumber);
+  // The table holds ACapacity places (a power of two), every number in use filed again.
+  void Rehash(size_t ACapacity);
 
   TGapList<uint32_t> FEntries;
-  // Number 0 is the empty bookmark; a free number's bookmark is empty too.
+  // Number 0 is the empty bookmark; a free number's bookmark is empty too, and a number in
+  // use never has the empty one.
   std::vector<TBookmarkStr> FPool{TBookmarkStr()};
   std::vector<uint32_t> FFree;
+  // By number: the slot of FEntries holding it (true for numbers in use unless stale).
+  mutable std::vector<uint32_t> FSlotOf{0};
+  mutable bool FSlotsStale = false;
+  // Open addressing over the numbers in use, by their bookmarks' hashes; 0 is a free place.
+  // Records sharing a bookmark lie in one run of places.
+  std::vector<uint32_t> FTable;
+  size_t FFiled = 0;
 };
