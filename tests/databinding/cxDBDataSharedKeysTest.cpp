@@ -57,7 +57,40 @@ class DBDataSharedKeys : public DBDataTest {
     }
   }
 
+  // Each stored record's bookmark leads back to it, and the data set's record there holds
+  // its values.
+  void ExpectEachBookmarkLeadsToItsRecord(TcxDBDataController* AController) {
+    TcxDBDataProvider* p = AController->DBProvider();
+    std::vector<TBookmarkStr> marks;
+    for (Integer r = 0; r < AController->GetRecordCount(); ++r) {
+      marks.push_back(p->RecordBookmark(r));
+      ASSERT_FALSE(marks.back().empty()) << r;
+      EXPECT_EQ(p->BookmarkedRecordIndex(marks.back()), r);
+    }
+    std::vector<std::string> there;
+    DS->DisableControls();
+    for (const TBookmarkStr& mark : marks) {
+      DS->GotoBookmark(mark);
+      there.push_back(Text(DS->FieldByName("ID")->Value()) + "/" + Text(DS->FieldByName("NAME")->Value()));
+    }
+    DS->EnableControls();
+    for (Integer r = 0; r < AController->GetRecordCount(); ++r)
+      EXPECT_EQ(there[size_t(r)],
+                Text(AController->GetItemValue(r, 0)) + "/" + Text(AController->GetItemValue(r, 1)));
+  }
+
   Owned<TcxDBDataController> Second;
+};
+
+// Counts how often every record is read again.
+class ReloadCounting : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void ReloadStorage() override {
+    ++Reloads;
+    TcxDBDataController::ReloadStorage();
+  }
+  Integer Reloads = 0;
 };
 
 TEST_F(DBDataSharedKeys, AppendsWithoutAKeyUnderTwoControllersLeaveBothShowingTheDataSet) {
@@ -308,6 +341,79 @@ TEST_F(DBDataSharedKeys, ARecordPostedByTheControllersAppendIsTheOneItsDeleteTak
   EXPECT_EQ(Held(), (std::vector<std::string>{"1/a", "2/b"}));
   MakeKeyed(Second, true);
   ExpectBothShowTheDataSet();
+}
+
+// Records appended and inserted with their key left Null (the program fills it in later)
+// are read back in place, each told from the others by its bookmark, as a record with a
+// key is: nothing is read again whole, and every record's bookmark still leads to it once
+// records came and went far apart.
+TEST_F(DBDataSharedKeys, RecordsWithoutAKeyYetAreReadInPlaceAndFoundByTheirBookmarks) {
+  std::vector<std::vector<Variant>> rows;
+  for (Integer i = 1; i <= 30; ++i) rows.push_back({i, "n" + IntToStr(i)});
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, rows);
+  DS->Open();
+  auto* first = New<ReloadCounting>(nullptr);
+  C.reset(first);
+  AddItems(first, {"ID", "NAME"});
+  first->SetKeyFieldNames("ID");
+  first->DataModeController()->SetSmartRefresh(true);
+  first->SetMultiSelect(true);
+  first->SetDataSource(Source);
+  MakeKeyed(Second, true);
+  const Integer reloads = first->Reloads;
+  // Appends and inserts through the controller, then on the data set itself.
+  for (Integer i = 0; i < 8; ++i) {
+    const String name = "a" + IntToStr(i);
+    if (i >= 6) {
+      if (i == 6) DS->Append(); else DS->Insert();
+      DS->FieldByName("NAME")->SetAsString(name);
+      DS->Post();
+    } else {
+      if (i % 2 == 0) {
+        first->Append();
+      } else {
+        first->ChangeFocusedRowIndex(i == 1 ? 0 : first->GetRowCount() / 2);
+        first->Insert();
+      }
+      first->SetEditValue(1, Variant(name), TcxDataEditValueSource::evsValue);
+      first->PostEditing();
+    }
+    const Integer r = first->GetFocusedRecordIndex();
+    ASSERT_GE(r, 0) << name;
+    EXPECT_TRUE(VarIsNull(first->GetItemValue(r, 0))) << name;
+    EXPECT_EQ(first->GetItemValue(r, 1), Variant(name));
+    EXPECT_EQ(DS->FieldByName("NAME")->Value(), Variant(name));
+  }
+  EXPECT_EQ(first->Reloads, reloads);
+  ExpectBothShowTheDataSet();
+  ExpectEachBookmarkLeadsToItsRecord(first);
+  // Records deleted at the first, the last and a middle row, then several at once.
+  for (const Integer row : {Integer(0), first->GetRowCount() - 1, Integer(15)}) {
+    first->ChangeFocusedRowIndex(row);
+    first->DeleteFocused();
+  }
+  first->ClearSelection();
+  for (const Integer row : {2, 11, 25}) first->ChangeRowSelection(row, true);
+  first->DeleteSelection();
+  ExpectBothShowTheDataSet();
+  ExpectEachBookmarkLeadsToItsRecord(first);
+  // The keys filled in: each edit reaches the record edited, read again in place.
+  const Integer beforeKeys = first->Reloads;
+  Integer key = 100;
+  for (Integer r = 0; r < first->GetRecordCount(); ++r) {
+    if (!VarIsNull(first->GetItemValue(r, 0))) continue;
+    const Variant name = first->GetItemValue(r, 1);
+    first->ChangeFocusedRowIndex(first->GetRowIndexByRecordIndex(r, true));
+    first->Edit();
+    first->SetEditValue(0, Variant(++key), TcxDataEditValueSource::evsValue);
+    first->PostEditing();
+    EXPECT_EQ(DS->Lookup("NAME", name, "ID"), Variant(key)) << Text(name);
+    EXPECT_EQ(first->GetItemValue(r, 0), Variant(key)) << Text(name);
+  }
+  EXPECT_GT(key, 100);
+  EXPECT_EQ(first->Reloads, beforeKeys);
+  ExpectBothShowTheDataSet();
+  ExpectEachBookmarkLeadsToItsRecord(first);
 }
 
 }  // namespace

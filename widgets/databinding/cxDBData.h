@@ -304,6 +304,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void InsertFromDataSet();
   // False when a handler of a key search freed the controller, and this provider with it.
   bool SmartRefreshWatched();
+  // The watched record ARecordIndex, without a bookmark, takes the data set's where the
+  // data set's record can be no other stored record (just posted, say). False when not.
+  bool TakeDataSetBookmark(Integer ARecordIndex);
   // The keyed deletion of DeleteRecords: the records deleted go into AStored; false when a
   // handler freed the data set, its source or the controller.
   bool DeleteRecordsByKey(const std::vector<Integer>& AList, std::vector<Integer>& AStored);

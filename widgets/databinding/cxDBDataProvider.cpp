@@ -1274,6 +1274,34 @@ bool TcxDBDataProvider::IsRecordKeyShared(Integer ARecordIndex) const {
   return false;
 }
 
+bool TcxDBDataProvider::TakeDataSetBookmark(Integer ARecordIndex) {
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  // A detail holds a part of the data set: a record of its master it does not know may be a
+  // sibling's.
+  if (!ds || IsGridMode() || c->IsDetail() || ds->State() != dsBrowse || ds->IsEmpty() ||
+      !ds->BookmarkAvailable())
+    return false;
+  // Every other stored record's bookmark is known, and none is the data set's: the data
+  // set's record is the watched one, unless a handler added a record unheard (the count
+  // tells).
+  const TcxRecordBookmarks& marks = FRecordBookmarks;
+  if (Integer(marks.size()) != c->GetRecordCount() || !marks[size_t(ARecordIndex)].empty() ||
+      marks.EmptyCount() != 1)
+    return false;
+  const TBookmarkStr mark = ds->Bookmark();
+  if (marks.Find(mark) >= 0) return false;
+  // Counting asks the data set's filter, whose handler may free the data set or the
+  // controller.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
+  const Integer count = ds->RecordCount();
+  if (!watch.Alive() || count != c->GetRecordCount() || ds->State() != dsBrowse ||
+      !ds->BookmarkAvailable() || ds->Bookmark() != mark)
+    return false;
+  SetRecordBookmark(ARecordIndex, mark);
+  return true;
+}
+
 bool TcxDBDataProvider::SmartRefreshWatched() {
   TcxDBDataController* c = DBDataController();
   if (FWatchedRecordIndex == kNoEditRecord) {
@@ -1286,7 +1314,15 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   Integer r = FWatchedRecordIndex;
   if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
   if (r >= c->GetRecordCount()) r = -1;
-  if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex) &&
+  bool taken = false;
+  if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex) && RecordBookmark(r).empty()) {
+    // A record inserted has no bookmark until the data set posts it: where the data set's
+    // record can only be the watched one, it takes that bookmark, and is read again by it.
+    TWeakLink self(this);
+    taken = TakeDataSetBookmark(r);
+    if (!self.Alive()) return false;
+  }
+  if (!taken && r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex) &&
       RecordBookmark(r).empty() && IsRecordKeyShared(r)) {
     // No bookmark tells the watched record apart, and another stored record has its key
     // (Null, say, for records that have none yet): the key cannot tell which of them the
@@ -1333,17 +1369,20 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
           r = -1;
         }
         c->ResetFocusing();
+        if (!controller.Alive()) return false;
       } else if (!ds || ds->IsEmpty()) {
         // An insert cancelled in an empty data set: nothing holds the record any more.
         c->DeleteRecord(r);
         r = -1;
         c->ResetFocusing();
+        if (!controller.Alive()) return false;
       } else if (!IsDataSetRecordShown()) {
         // Posted with another master's key values (whoever began the insert or the edit):
         // the record now shows under that master only.
         c->DeleteRecord(r);
         r = -1;
         c->ResetFocusing();
+        if (!controller.Alive()) return false;
       } else if (cxVariantsEqual(stored, current)) {
         c->RereadRecord(r);
       } else {
@@ -1362,6 +1401,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
             r = -1;
           }
           c->ResetFocusing();
+          if (!controller.Alive()) return false;
         }
       }
     }
