@@ -1,5 +1,8 @@
 #include "widgets/databinding/cxDBRecordBookmarks.h"
 
+#include "widgets/databinding/cxDBData.h"
+#include "widgets/databinding/cxDBDataGuards.h"
+
 #include <functional>
 #include <string_view>
 
@@ -154,4 +157,34 @@ void TcxRecordBookmarks::Rehash(size_t ACapacity) {
     FTable[place] = number;
     ++FFiled;
   }
+}
+
+// ---- The provider's record bookmarks ----
+
+bool TcxDBDataProvider::TakeDataSetBookmark(Integer ARecordIndex) {
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  // A detail holds a part of the data set: a record of its master it does not know may be a
+  // sibling's.
+  if (!ds || IsGridMode() || c->IsDetail() || ds->State() != TDataSetState::dsBrowse || ds->IsEmpty() ||
+      !ds->BookmarkAvailable())
+    return false;
+  // Every other stored record's bookmark is known, and none is the data set's: the data
+  // set's record is the watched one, unless a handler added a record unheard (the count
+  // tells).
+  const TcxRecordBookmarks& marks = FRecordBookmarks;
+  if (Integer(marks.size()) != c->GetRecordCount() || !marks[size_t(ARecordIndex)].empty() ||
+      marks.EmptyCount() != 1)
+    return false;
+  const TBookmarkStr mark = ds->Bookmark();
+  if (marks.Find(mark) >= 0) return false;
+  // Counting asks the data set's filter, whose handler may free the data set or the
+  // controller.
+  cxDBDataGuards::TStepWatch<TcxDBDataProvider> watch(this, ds);
+  const Integer count = ds->RecordCount();
+  if (!watch.Alive() || count != c->GetRecordCount() || ds->State() != TDataSetState::dsBrowse ||
+      !ds->BookmarkAvailable() || ds->Bookmark() != mark)
+    return false;
+  SetRecordBookmark(ARecordIndex, mark);
+  return true;
 }
