@@ -1,9 +1,13 @@
 // Region handles, the application clip of a DC, and paths.
 #include "platform/gdi/Raster.h"
+#include "platform/kernel/Threads.h"
 
 namespace {
 
 HRGN newRegion(Region r) { return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(std::move(r)))); }
+
+// A region past the limits of a built region (Region::MaxRects) is a want of resources.
+void reportTooLarge() { SetLastError(ERROR_NOT_ENOUGH_MEMORY); }
 
 RegionOp opOf(int mode) {
   switch (mode) {
@@ -49,7 +53,12 @@ HRGN CreatePolyPolygonRgn(const POINT* pts, const INT* counts, int polygons, int
   if (!pts || !counts || polygons <= 0 || (mode != ALTERNATE && mode != WINDING)) return nullptr;
   auto polys = polygonsOf(pts, counts, polygons);
   if (polys.empty()) return nullptr;
-  return newRegion(Region::Polygon(polys, mode == WINDING ? PolyFillMode::Winding : PolyFillMode::Alternate));
+  auto r = Region::BoundedPolygon(polys, mode == WINDING ? PolyFillMode::Winding : PolyFillMode::Alternate);
+  if (!r) {
+    reportTooLarge();
+    return nullptr;
+  }
+  return newRegion(std::move(*r));
 }
 HRGN CreatePolygonRgn(const POINT* pts, int count, int mode) {
   INT c = count;
@@ -72,7 +81,13 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
   } else {
     RegionObject* b = RegionFromHandle(src2);
     if (!b) return ERROR;
-    d->Rgn = Region::Combine(a->Rgn, b->Rgn, opOf(mode));
+    // Two regions within the limit can combine into the square of their size.
+    auto r = Region::BoundedCombine(a->Rgn, b->Rgn, opOf(mode));
+    if (!r) {
+      reportTooLarge();
+      return ERROR;
+    }
+    d->Rgn = std::move(*r);
   }
   return d->Rgn.Complexity();
 }
@@ -185,6 +200,18 @@ void setAppClip(DeviceContext& d, std::optional<Region> r) {
 
 // The area the application clip starts from when there is none: the whole drawable area.
 Region fullArea(DeviceContext& d) { return Region(d.DeviceBounds()); }
+
+// Combines r into the application clip by mode (not RGN_COPY); false, the clip kept as it was,
+// when the result would pass the limit of a built region.
+bool combineAppClip(DeviceContext& d, const Region& r, int mode) {
+  auto c = Region::BoundedCombine(d.State.AppClip ? *d.State.AppClip : fullArea(d), r, opOf(mode));
+  if (!c) {
+    reportTooLarge();
+    return false;
+  }
+  setAppClip(d, std::move(*c));
+  return true;
+}
 }  // namespace
 
 int ExtSelectClipRgn(HDC dc, HRGN rgn, int mode) {
@@ -200,11 +227,9 @@ int ExtSelectClipRgn(HDC dc, HRGN rgn, int mode) {
   // Region handles given for clipping are in device units already.
   if (mode == RGN_COPY) {
     setAppClip(*d, r->Rgn);
-  } else {
-    const Region base = d->State.AppClip ? *d->State.AppClip : fullArea(*d);
-    setAppClip(*d, Region::Combine(base, r->Rgn, opOf(mode)));
+    return clipResult(*d);
   }
-  return clipResult(*d);
+  return combineAppClip(*d, r->Rgn, mode) ? clipResult(*d) : ERROR;
 }
 
 int SelectClipRgn(HDC dc, HRGN rgn) { return ExtSelectClipRgn(dc, rgn, RGN_COPY); }
@@ -303,20 +328,29 @@ BOOL AbortPath(HDC dc) {
 
 namespace {
 // Takes the closed path of d as a device region, all of it or only its part inside `within`;
-// false when there is no closed path.
-bool takePathRegion(DeviceContext& d, Region& out, const TRect* within = nullptr) {
+// false when there is no closed path, or when `bounded` and the region would pass the limit
+// of a built region (the path is consumed all the same).
+bool takePathRegion(DeviceContext& d, Region& out, const TRect* within, bool bounded) {
   if (d.Path != DeviceContext::PathState::Closed) return false;
   std::vector<std::vector<TPoint>> figs;
   for (auto& f : d.PathFigures)
     if (f.size() >= 3) figs.push_back(std::move(f));  // the path is consumed
-  const PolyFillMode mode =
-      d.State.PolyFillMode == WINDING ? PolyFillMode::Winding : PolyFillMode::Alternate;
-  if (figs.empty())
-    out = Region();
-  else
-    out = within ? Region::Polygon(figs, mode, *within) : Region::Polygon(figs, mode);
   d.Path = DeviceContext::PathState::None;
   d.ClearPath();
+  const PolyFillMode mode =
+      d.State.PolyFillMode == WINDING ? PolyFillMode::Winding : PolyFillMode::Alternate;
+  if (figs.empty()) {
+    out = Region();
+  } else if (bounded) {
+    auto r = Region::BoundedPolygon(figs, mode, within);
+    if (!r) {
+      reportTooLarge();
+      return false;
+    }
+    out = std::move(*r);
+  } else {
+    out = within ? Region::Polygon(figs, mode, *within) : Region::Polygon(figs, mode);
+  }
   return true;
 }
 }  // namespace
@@ -324,16 +358,17 @@ bool takePathRegion(DeviceContext& d, Region& out, const TRect* within = nullptr
 HRGN PathToRegion(HDC dc) {
   DeviceContext* d = DcFromHandle(dc);
   Region r;
-  if (!d || !takePathRegion(*d, r)) return nullptr;
+  if (!d || !takePathRegion(*d, r, nullptr, true)) return nullptr;
   return newRegion(std::move(r));
 }
 
 BOOL FillPath(HDC dc) {
   DeviceContext* d = DcFromHandle(dc);
   Region r;
-  // Only what the clip can show is scanned, however far the path reaches.
+  // Only what the clip can show is scanned, however far the path reaches: the region is the
+  // pixels painted, held no longer than the call, so it is bounded as any drawing is.
   const TRect visible = d ? d->EffectiveClip().Bounds() : TRect{};
-  if (!d || !takePathRegion(*d, r, &visible)) return FALSE;
+  if (!d || !takePathRegion(*d, r, &visible, false)) return FALSE;
   PaintRegionRop2(*d, r, static_cast<const BrushObject*>(d->State.Brush.Object.get()), d->State.Rop2);
   return TRUE;
 }
@@ -369,12 +404,10 @@ BOOL SelectClipPath(HDC dc, int mode) {
   if (!d || mode < RGN_AND || mode > RGN_COPY) return FALSE;
   // The clip never reaches past the drawable area, so the path is scanned only there.
   const TRect area = d->DeviceBounds();
-  if (!takePathRegion(*d, r, &area)) return FALSE;
+  if (!takePathRegion(*d, r, &area, true)) return FALSE;
   if (mode == RGN_COPY) {
     setAppClip(*d, std::move(r));
-  } else {
-    const Region base = d->State.AppClip ? *d->State.AppClip : fullArea(*d);
-    setAppClip(*d, Region::Combine(base, r, opOf(mode)));
+    return TRUE;
   }
-  return TRUE;
+  return combineAppClip(*d, r, mode);
 }

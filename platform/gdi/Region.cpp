@@ -26,16 +26,21 @@ size_t BandEnd(const TRect* rects, size_t n, size_t i) {
 }
 
 // Writes canonical bands straight into a rectangle list, joining each band with the one above
-// when they touch and hold the same x intervals.
+// when they touch and hold the same x intervals. A rect that would pass maxRects is dropped and
+// marks the writer full; the list never holds room for more.
 class BandWriter {
  public:
-  explicit BandWriter(std::vector<TRect>& out) : out_(out) {}
+  explicit BandWriter(std::vector<TRect>& out, size_t maxRects = SIZE_MAX) : out_(out), max_(maxRects) {}
   void Open(Integer top, Integer bottom) {
     top_ = top;
     bottom_ = bottom;
     start_ = out_.size();
   }
-  void Add(Integer l, Integer r) { out_.push_back({l, top_, r, bottom_}); }
+  void Add(Integer l, Integer r) {
+    if (out_.size() == out_.capacity() && !Grow()) return;
+    out_.push_back({l, top_, r, bottom_});
+  }
+  bool Full() const { return full_; }
   // Adds [l, r) joining it to the band's last rect when they touch.
   void Merge(Integer l, Integer r) {
     if (out_.size() > start_ && out_.back().Right >= l) {
@@ -61,8 +66,18 @@ class BandWriter {
   }
 
  private:
+  bool Grow() {
+    if (out_.size() >= max_) {
+      full_ = true;
+      return false;
+    }
+    out_.reserve(std::min(max_, std::max<size_t>(16, 2 * out_.capacity())));
+    return true;
+  }
   static constexpr size_t kNone = ~size_t(0);
   std::vector<TRect>& out_;
+  size_t max_;
+  bool full_ = false;
   Integer top_ = 0, bottom_ = 0;
   size_t start_ = 0, prevStart_ = kNone;
 };
@@ -137,12 +152,15 @@ void CombineBand(const TRect* a, const TRect* ae, const TRect* b, const TRect* b
   }
 }
 
+// False, with out partly written, when the result would hold more than maxRects rects: the
+// sweep stops at the band that passes it.
 template <RegionOp Op>
-std::vector<TRect> CombineRects(const std::vector<TRect>& va, const std::vector<TRect>& vb) {
-  std::vector<TRect> out;
+bool CombineRects(const std::vector<TRect>& va, const std::vector<TRect>& vb, std::vector<TRect>& out,
+                  size_t maxRects) {
   // Splitting bands can add rects; room for twice the inputs avoids most regrowth.
-  out.reserve(Op == RegionOp::And || Op == RegionOp::Diff ? va.size() + vb.size() : 2 * (va.size() + vb.size()));
-  BandWriter w(out);
+  out.reserve(std::min(maxRects, Op == RegionOp::And || Op == RegionOp::Diff ? va.size() + vb.size()
+                                                                             : 2 * (va.size() + vb.size())));
+  BandWriter w(out, maxRects);
   const TRect* A = va.data();
   const TRect* B = vb.data();
   const size_t na = va.size(), nb = vb.size();
@@ -170,6 +188,7 @@ std::vector<TRect> CombineRects(const std::vector<TRect>& va, const std::vector<
       for (size_t i = ib; i < eb; ++i) w.Add(B[i].Left, B[i].Right);
       w.Close();
     }
+    if (w.Full()) return false;
     y = yNext;
     if (ia < na && A[ia].Bottom <= y) {
       ia = ea;
@@ -186,7 +205,7 @@ std::vector<TRect> CombineRects(const std::vector<TRect>& va, const std::vector<
       if (ia >= na) break;
     }
   }
-  return out;
+  return true;
 }
 
 Integer Clamp32(int64_t v) {
@@ -198,6 +217,7 @@ Integer Clamp32(int64_t v) {
 // ---- RegionBuilder ----
 
 void RegionBuilder::Rows(Integer top, Integer bottom, const Integer* xs, size_t count) {
+  if (stopped_) return;
   if (haveBand_) top = std::max(top, rects_.back().Bottom);
   if (top >= bottom || count < 2) return;
   if (haveBand_ && rects_.back().Bottom == top && rects_.size() - bandStart_ == count / 2) {
@@ -211,6 +231,18 @@ void RegionBuilder::Rows(Integer top, Integer bottom, const Integer* xs, size_t 
       return;
     }
   }
+  size_t added = 0;
+  for (size_t i = 0; i + 1 < count; i += 2) added += xs[i] < xs[i + 1];
+  if (added > maxRects_ - rects_.size()) {
+    stopped_ = true;
+    std::vector<TRect>().swap(rects_);
+    bandStart_ = 0;
+    haveBand_ = false;
+    return;
+  }
+  // Grown by hand so the room held never passes the limit.
+  if (rects_.size() + added > rects_.capacity())
+    rects_.reserve(std::min(maxRects_, std::max(2 * rects_.capacity(), rects_.size() + added)));
   bandStart_ = rects_.size();
   for (size_t i = 0; i + 1 < count; i += 2)
     if (xs[i] < xs[i + 1]) rects_.push_back({xs[i], top, xs[i + 1], bottom});
@@ -224,6 +256,7 @@ Region RegionBuilder::Finish() {
   rects_.clear();
   bandStart_ = 0;
   haveBand_ = false;
+  stopped_ = false;
   return r;
 }
 
@@ -293,19 +326,29 @@ void Region::Offset(Integer dx, Integer dy) {
 }
 
 Region Region::Combine(const Region& a, const Region& b, RegionOp op) {
+  return *CombineUpTo(a, b, op, SIZE_MAX);
+}
+
+std::optional<Region> Region::BoundedCombine(const Region& a, const Region& b, RegionOp op) {
+  return CombineUpTo(a, b, op, MaxRects);
+}
+
+std::optional<Region> Region::CombineUpTo(const Region& a, const Region& b, RegionOp op, size_t maxRects) {
   if (op == RegionOp::Copy) return a;
   // Quick answers that skip the sweep.
   if (a.IsEmpty()) return (op == RegionOp::Or || op == RegionOp::Xor) ? b : Region();
   if (b.IsEmpty()) return op == RegionOp::And ? Region() : a;
 
   Region r;
+  bool done = true;
   switch (op) {
-    case RegionOp::And: r.rects_ = CombineRects<RegionOp::And>(a.rects_, b.rects_); break;
-    case RegionOp::Or: r.rects_ = CombineRects<RegionOp::Or>(a.rects_, b.rects_); break;
-    case RegionOp::Xor: r.rects_ = CombineRects<RegionOp::Xor>(a.rects_, b.rects_); break;
-    case RegionOp::Diff: r.rects_ = CombineRects<RegionOp::Diff>(a.rects_, b.rects_); break;
+    case RegionOp::And: done = CombineRects<RegionOp::And>(a.rects_, b.rects_, r.rects_, maxRects); break;
+    case RegionOp::Or: done = CombineRects<RegionOp::Or>(a.rects_, b.rects_, r.rects_, maxRects); break;
+    case RegionOp::Xor: done = CombineRects<RegionOp::Xor>(a.rects_, b.rects_, r.rects_, maxRects); break;
+    case RegionOp::Diff: done = CombineRects<RegionOp::Diff>(a.rects_, b.rects_, r.rects_, maxRects); break;
     case RegionOp::Copy: break;
   }
+  if (!done) return std::nullopt;
   return r;
 }
 
@@ -385,6 +428,7 @@ namespace {
 class ColumnCut final : public SpanSink {
  public:
   ColumnCut(SpanSink& to, Integer left, Integer right) : to_(to), left_(left), right_(right) {}
+  bool Stopped() const override { return to_.Stopped(); }
   void Rows(Integer top, Integer bottom, const Integer* xs, size_t count) override {
     cut_.clear();
     for (size_t i = 0; i + 1 < count; i += 2) {
@@ -420,21 +464,33 @@ struct FlatPolygons {
 
 }  // namespace
 
-Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
-                       const TRect& within) {
-  if (within.IsEmpty()) return {};
+std::optional<Region> Region::ScanUpTo(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
+                                       const TRect* within, size_t maxRects, size_t maxCrossings) {
+  if (within && within->IsEmpty()) return Region();
   const FlatPolygons flat(polygons);
-  if (flat.Points.empty()) return {};
-  RegionBuilder b;
-  ColumnCut cut(b, within.Left, within.Right);
-  ScanPolygons(flat.Set(), mode, {within.Top, within.Bottom}, cut);
+  if (flat.Points.empty() || (!within && !ShapeFits(flat.Box))) return Region();
+  RegionBuilder b(maxRects);
+  bool done;
+  if (within) {
+    ColumnCut cut(b, within->Left, within->Right);
+    done = ScanPolygons(flat.Set(), mode, {within->Top, within->Bottom}, cut, maxCrossings);
+  } else {
+    done = ScanPolygons(flat.Set(), mode, {}, b, maxCrossings);
+  }
+  if (!done) return std::nullopt;
   return b.Finish();
 }
 
+Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
+                       const TRect& within) {
+  return *ScanUpTo(polygons, mode, &within, SIZE_MAX, SIZE_MAX);
+}
+
 Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode) {
-  const FlatPolygons flat(polygons);
-  if (flat.Points.empty() || !ShapeFits(flat.Box)) return {};
-  RegionBuilder b;
-  ScanPolygons(flat.Set(), mode, {}, b);
-  return b.Finish();
+  return *ScanUpTo(polygons, mode, nullptr, SIZE_MAX, SIZE_MAX);
+}
+
+std::optional<Region> Region::BoundedPolygon(const std::vector<std::vector<TPoint>>& polygons,
+                                             PolyFillMode mode, const TRect* within) {
+  return ScanUpTo(polygons, mode, within, MaxRects, MaxScanCrossings);
 }

@@ -6,6 +6,8 @@
 
 #include "platform/kernel/Types.h"
 
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 enum class RegionOp { And, Or, Xor, Diff, Copy };   // RGN_AND .. RGN_COPY
@@ -35,6 +37,20 @@ class Region {
   static constexpr Integer MaxShapeExtent = 1 << 20;
   static bool ShapeFits(const TRect& bounds);
 
+  // The regions the handle calls build from outside input (polygons, paths, combinations)
+  // hold at most MaxRects rectangles, 64 MB: a 4K screen in a one-pixel checkerboard needs
+  // 4.15 million. A polygon scan also looks at no more than MaxScanCrossings edge crossings,
+  // four per rectangle allowed (a rectangle costs two; edges drawn over one another cost
+  // crossings but give none). Past either the build stops where it is and the call fails:
+  // a region that would be huge costs what the limits allow, a fraction of a second.
+  static constexpr size_t MaxRects = size_t(1) << 22;
+  static constexpr size_t MaxScanCrossings = size_t(1) << 24;
+  // Polygon() within the limits: nothing when the region would pass them.
+  static std::optional<Region> BoundedPolygon(const std::vector<std::vector<TPoint>>& polygons,
+                                              PolyFillMode mode, const TRect* within = nullptr);
+  // Combine() within MaxRects: nothing when the result would hold more.
+  static std::optional<Region> BoundedCombine(const Region& a, const Region& b, RegionOp op);
+
   bool IsEmpty() const { return rects_.empty(); }
   TRect Bounds() const;               // {0,0,0,0} when empty
   // NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3.
@@ -54,5 +70,8 @@ class Region {
 
  private:
   friend class RegionBuilder;
+  static std::optional<Region> ScanUpTo(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
+                                        const TRect* within, size_t maxRects, size_t maxCrossings);
+  static std::optional<Region> CombineUpTo(const Region& a, const Region& b, RegionOp op, size_t maxRects);
   std::vector<TRect> rects_;   // canonical banded form
 };

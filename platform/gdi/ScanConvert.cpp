@@ -105,21 +105,33 @@ struct Edge {
   int dir;                  // +1 when the original edge runs downwards
   // First pixel at or right of where the edge crosses row y (a pixel is its own point).
   int64_t CrossAt(int64_t y) const {
-    const i128 dy = y1 - y0;
+    const int64_t dy = y1 - y0;
+    // Within these bounds the numerator stays below 2^63, and 64-bit division is many times
+    // cheaper than 128-bit division; both are exact.
+    constexpr int64_t kNarrow = int64_t(1) << 30;
+    if (dy < 2 * kNarrow && x0 > -kNarrow && x0 < kNarrow && x1 > -kNarrow && x1 < kNarrow) {
+      const int64_t n = x0 * dy + (y - y0) * (x1 - x0);
+      return n / dy + (n % dy > 0);
+    }
     return CeilDiv(i128(x0) * dy + i128(y - y0) * i128(x1 - x0), dy);
   }
 };
 
-void SpansFromCrossings(std::vector<std::pair<int64_t, int>>& xs, PolyFillMode mode,
-                        std::vector<Integer>& out) {
-  std::sort(xs.begin(), xs.end());
+// An edge crossing the row being scanned, and where.
+struct Crossing {
+  int64_t x;
+  const Edge* edge;
+};
+
+// The spans of a row from its crossings, sorted by x.
+void SpansFromCrossings(const std::vector<Crossing>& xs, PolyFillMode mode, std::vector<Integer>& out) {
   out.clear();
   int winding = 0, parity = 0;
   bool inside = false;
   for (size_t i = 0; i < xs.size();) {
-    const int64_t x = xs[i].first;
-    for (; i < xs.size() && xs[i].first == x; ++i) {
-      winding += xs[i].second;
+    const int64_t x = xs[i].x;
+    for (; i < xs.size() && xs[i].x == x; ++i) {
+      winding += xs[i].edge->dir;
       parity ^= 1;
     }
     const bool now = mode == PolyFillMode::Winding ? winding != 0 : parity != 0;
@@ -132,7 +144,8 @@ void SpansFromCrossings(std::vector<std::pair<int64_t, int>>& xs, PolyFillMode m
 
 }  // namespace
 
-void ScanPolygons(const PolygonSet& set, PolyFillMode mode, RowWindow rows, SpanSink& sink) {
+bool ScanPolygons(const PolygonSet& set, PolyFillMode mode, RowWindow rows, SpanSink& sink,
+                  size_t maxCrossings) {
   std::vector<Edge> edges;
   size_t base = 0;
   for (size_t p = 0; p < set.PolygonCount; ++p) {
@@ -150,41 +163,49 @@ void ScanPolygons(const PolygonSet& set, PolyFillMode mode, RowWindow rows, Span
       else edges.push_back({b.X, b.Y, a.X, a.Y, -1});
     }
   }
-  if (edges.empty()) return;
+  if (edges.empty()) return true;
   std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
   int64_t minY = edges.front().y0, maxY = minY;
   for (const Edge& e : edges) maxY = std::max(maxY, e.y1);
   const RowRange range = Clip(minY, maxY, rows);
 
-  std::vector<const Edge*> active;
-  std::vector<std::pair<int64_t, int>> crossings;
+  // The edges crossing the row, kept in the order of their crossings: from one row to the next
+  // that order changes only where edges meet, so most rows need no sort.
+  std::vector<Crossing> active;
+  const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
   std::vector<Integer> xs;
   size_t nextEdge = 0;
   int64_t y = range.begin;
   while (y < range.end) {
-    active.erase(std::remove_if(active.begin(), active.end(), [y](const Edge* e) { return e->y1 <= y; }),
+    active.erase(std::remove_if(active.begin(), active.end(), [y](const Crossing& c) { return c.edge->y1 <= y; }),
                  active.end());
     for (; nextEdge < edges.size() && edges[nextEdge].y0 <= y; ++nextEdge)
-      if (edges[nextEdge].y1 > y) active.push_back(&edges[nextEdge]);
+      if (edges[nextEdge].y1 > y) active.push_back({0, &edges[nextEdge]});
     int64_t event = nextEdge < edges.size() ? edges[nextEdge].y0 : range.end;
-    for (const Edge* e : active) event = std::min(event, e->y1);
+    for (const Crossing& c : active) event = std::min(event, c.edge->y1);
     event = std::min(event, range.end);
     if (active.empty()) {
       y = event;
       continue;
     }
-    crossings.clear();
+    if (active.size() > maxCrossings) return false;
+    maxCrossings -= active.size();
     bool allVertical = true;
-    for (const Edge* e : active) {
-      crossings.emplace_back(e->CrossAt(y), e->dir);
-      allVertical = allVertical && e->x0 == e->x1;
+    for (Crossing& c : active) {
+      c.x = c.edge->CrossAt(y);
+      allVertical = allVertical && c.edge->x0 == c.edge->x1;
     }
-    SpansFromCrossings(crossings, mode, xs);
+    if (!std::is_sorted(active.begin(), active.end(), byX)) std::sort(active.begin(), active.end(), byX);
+    SpansFromCrossings(active, mode, xs);
     // Until the next vertex row nothing changes when every active edge is vertical.
     const int64_t last = allVertical ? event : y + 1;
-    if (!xs.empty()) sink.Rows(Integer(y), Integer(last), xs.data(), xs.size());
+    if (!xs.empty()) {
+      sink.Rows(Integer(y), Integer(last), xs.data(), xs.size());
+      if (sink.Stopped()) return false;
+    }
     y = last;
   }
+  return true;
 }
 
 void ScanEllipse(const TRect& box, RowWindow rows, SpanSink& sink) {

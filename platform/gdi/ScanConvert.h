@@ -15,6 +15,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 struct Span {
@@ -28,6 +29,8 @@ struct Span {
 class SpanSink {
  public:
   virtual void Rows(Integer top, Integer bottom, const Integer* xs, size_t count) = 0;
+  // A sink that has taken all it can: a polygon scan hands it no more rows.
+  virtual bool Stopped() const { return false; }
 
  protected:
   ~SpanSink() = default;
@@ -49,7 +52,10 @@ struct PolygonSet {
   size_t PolygonCount = 0;
 };
 
-void ScanPolygons(const PolygonSet& polygons, PolyFillMode mode, RowWindow rows, SpanSink& sink);
+// False when the scan stopped before the end: the sink stopped, or the rows scanned would
+// have looked at more than maxCrossings edge crossings in all (checked before each row).
+bool ScanPolygons(const PolygonSet& polygons, PolyFillMode mode, RowWindow rows, SpanSink& sink,
+                  size_t maxCrossings = SIZE_MAX);
 // The filled ellipse inscribed in `box` (its right and bottom edges excluded).
 void ScanEllipse(const TRect& box, RowWindow rows, SpanSink& sink);
 // The one-pixel outline of that ellipse: its pixels with a 4-neighbour outside it.
@@ -81,13 +87,19 @@ class SpanCollector final : public SpanSink {
 
 // Builds a canonical region from runs delivered top to bottom. A run starting above the
 // previous run's bottom is a caller error; its overlapping rows are dropped.
+// A run that would take the region past maxRects rectangles stops the builder: what it held
+// is freed, it takes no more, and Finish gives an empty region.
 class RegionBuilder final : public SpanSink {
  public:
+  explicit RegionBuilder(size_t maxRects = SIZE_MAX) : maxRects_(maxRects) {}
   void Rows(Integer top, Integer bottom, const Integer* xs, size_t count) override;
+  bool Stopped() const override { return stopped_; }
   Region Finish();
 
  private:
   std::vector<TRect> rects_;
   size_t bandStart_ = 0;
   bool haveBand_ = false;
+  size_t maxRects_;
+  bool stopped_ = false;
 };

@@ -7,3 +7,10 @@ DWORD GetCurrentThreadId() {
   thread_local const DWORD id = next.fetch_add(1);
   return id;
 }
+
+namespace {
+thread_local DWORD lastError = ERROR_SUCCESS;
+}
+
+DWORD GetLastError() { return lastError; }
+void SetLastError(DWORD code) { lastError = code; }

@@ -197,6 +197,22 @@ TEST(ScanConvert, AHugeShapeWithoutARowWindowYieldsNothingInsteadOfEndlessWork) 
   EXPECT_FALSE(PieSpans(limit, {4, 0}, {0, 0}).empty());
 }
 
+TEST(ScanConvert, APolygonScanStopsWhereItsRegionOrItsCrossingsRunOut) {
+  // A parallelogram leaning right over rows 0..2: one rectangle and two crossings a row.
+  const TPoint lean[] = {{0, 0}, {2, 0}, {5, 3}, {3, 3}};
+  const Integer four = 4;
+  const PolygonSet set{lean, &four, 1};
+  RegionBuilder three(3), two(2), any;
+  EXPECT_TRUE(ScanPolygons(set, PolyFillMode::Alternate, {}, three));
+  EXPECT_EQ(three.Finish().Rects(), (std::vector<TRect>{Rect(0, 0, 2, 1), Rect(1, 1, 3, 2), Rect(2, 2, 4, 3)}));
+  EXPECT_FALSE(ScanPolygons(set, PolyFillMode::Alternate, {}, two));
+  EXPECT_TRUE(two.Stopped());
+  EXPECT_TRUE(two.Finish().IsEmpty()) << "a stopped builder gives nothing";
+  EXPECT_TRUE(ScanPolygons(set, PolyFillMode::Alternate, {}, any, 6));
+  EXPECT_EQ(any.Finish().Rects().size(), 3u);
+  EXPECT_FALSE(ScanPolygons(set, PolyFillMode::Alternate, {}, any, 5));
+}
+
 TEST(ScanConvert, EllipseOutlineIsTheBorderOfTheFill) {
   for (const TRect box : {Rect(0, 0, 12, 12), Rect(0, 0, 31, 9), Rect(0, 0, 2, 2), Rect(3, 3, 40, 60)}) {
     const PixelSet fill = Pixels(EllipseSpans(box));
