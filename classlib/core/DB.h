@@ -675,6 +675,11 @@ class TDataSet : public TComponent {
   // While that notice goes out: true when something counted happened since the controls
   // were disabled, which the links heard nothing of. False at any other time.
   bool ChangedWhileControlsDisabled() const;
+  // While the notices of a post go out (the end of the edit or insert, then the change):
+  // the bookmark of the record just stored, wherever the data set stands by then (its own
+  // filter may hide the record); empty at any other time. A link keeping copies of the
+  // records reads that one again instead of every record.
+  const TBookmarkStr& PostedBookmark() const { return FPostedBookmark; }
   // Number of records in the buffer window and the active one's place in it.
   Integer BufferRecordCount() const { return Integer(FBuffers.size()); }
   // The window's capacity: the largest BufferCount its links ask for (at least 1).
@@ -921,6 +926,7 @@ class TDataSet : public TComponent {
   bool FNoticeComputed = false;
   bool FPendingChange = false;
   bool FStateChangedWhileDisabled = false;
+  TBookmarkStr FPostedBookmark;
 };
 
 // ---- Data sources and data links -------------------------------------------------------------

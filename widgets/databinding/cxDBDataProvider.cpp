@@ -110,11 +110,17 @@ void TcxDBDataLink::ActiveChanged() {
   p->FInsertSeen = DataSet() && DataSet()->State() == dsInsert;
 }
 
-void TcxDBDataLink::DataSetChanged() { FProvider->DoDataSetChanged(); }
+void TcxDBDataLink::DataSetChanged() {
+  FProvider->NotePostedRecord();
+  FProvider->DoDataSetChanged();
+}
 
 void TcxDBDataLink::DataSetScrolled(Integer ADistance) { FProvider->DataScrolled(ADistance); }
 
-void TcxDBDataLink::EditingChanged() { FProvider->DoEditingChanged(); }
+void TcxDBDataLink::EditingChanged() {
+  FProvider->NotePostedRecord();
+  FProvider->DoEditingChanged();
+}
 
 void TcxDBDataLink::FocusControl(TField*& AField) {
   TcxDBDataController* c = FProvider->DBDataController();
@@ -993,7 +999,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
         (FDeletingDepth > 0 || c->IsDeletingRecords()) && !FRereadAfterDeletion;
     bool unwatchedChange = false;
     if (IsSmartRefreshActive()) {
-      if (ds->ChangedWhileControlsDisabled() && !ownDeletion) {
+      if ((ds->ChangedWhileControlsDisabled() && !ownDeletion) || FPostedOverflow) {
         unwatchedChange = true;
       } else if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0) {
         if (c->IsDetail()) {
@@ -1006,7 +1012,9 @@ void TcxDBDataProvider::DoDataSetChanged() {
       }
     }
     if (IsSmartRefreshActive() && !unwatchedChange) {
-      if (!SmartRefreshWatched()) return;
+      // The records posted meanwhile are read again too, whichever this controller watched.
+      const TBookmarkStr watched = WatchedBookmark();
+      if (!SmartRefreshWatched() || !SmartRefreshPosted(watched)) return;
       DataScrolled(0);
       if (!self.Alive()) return;
     } else {
