@@ -666,6 +666,11 @@ class TDataSet : public TComponent {
   // writes, state changes, refilters, refreshes, opening and closing, field and layout
   // changes. Moving alone never counts.
   UInt64 ChangeCount() const { return FChangeCount; }
+  // Counts the changes after which any record may show otherwise, or other records show,
+  // with no notice naming them: refilters, refreshes, opening and closing, and what a
+  // descendant changes in its stored records other than through Post and Delete. Posts,
+  // insertions and deletions never count (a post names its record, see PostedBookmark).
+  UInt64 RecordsChangeCount() const { return FRecordsChangeCount; }
   // While the notice of the last EnableControls goes out: true when nothing counted
   // happened since the controls were disabled (a walk that only moved, whose links need
   // only follow the position), and no handler computes what the records read (calculated
@@ -765,6 +770,7 @@ class TDataSet : public TComponent {
   // so, so that the records the filter keeps are asked again.
   void RecordsChanged() {
     ++FChangeCount;
+    ++FRecordsChangeCount;
     FKept.reset();
     FKeyIndexes.reset();
   }
@@ -918,6 +924,7 @@ class TDataSet : public TComponent {
   std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
   UInt64 FChangeCount = 1;
+  UInt64 FRecordsChangeCount = 0;
   UInt64 FChangeCountAtDisable = 0;
   bool FComputedAtDisable = false;
   // While the notice of EnableControls goes out: the count when the controls were disabled

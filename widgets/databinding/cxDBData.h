@@ -267,11 +267,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void StorageRecordsDeleted(const std::vector<Integer>& AList) override;
   // The record being edited (and whether it is inserted) is watched for smart refresh.
   void WatchEditingRecord();
-  // Every record is read: the posted records noted are in the read.
-  void ForgetPostedRecords() {
-    FPostedMarks.clear();
-    FPostedOverflow = false;
-  }
+  // Every record is read: the posted records noted are in the read, and so is every change
+  // of the data set's records that names none (a refilter, a refresh).
+  void EveryRecordRead();
   TcxDBDataAssignedFields* AssignedFields() const { return FAssignedFields; }
 
   // ---- Grid mode: the controller's records are the rows of the data link's window ----
@@ -400,6 +398,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // bound every record is read instead (FPostedOverflow).
   std::vector<TBookmarkStr> FPostedMarks;
   bool FPostedOverflow = false;
+  // The data set's RecordsChangeCount when every record was last read: a change naming no
+  // record (another filter keeping as many records, a refresh) has every record read again.
+  UInt64 FRecordsChangeCount = 0;
   // The data set each freeze took the controls from (none when the link had none), last
   // freeze last.
   std::deque<TWeakLink> FFrozenControls;

@@ -999,7 +999,8 @@ void TcxDBDataProvider::DoDataSetChanged() {
         (FDeletingDepth > 0 || c->IsDeletingRecords()) && !FRereadAfterDeletion;
     bool unwatchedChange = false;
     if (IsSmartRefreshActive()) {
-      if ((ds->ChangedWhileControlsDisabled() && !ownDeletion) || FPostedOverflow) {
+      if ((ds->ChangedWhileControlsDisabled() && !ownDeletion) || FPostedOverflow ||
+          ds->RecordsChangeCount() != FRecordsChangeCount) {
         unwatchedChange = true;
       } else if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0) {
         if (c->IsDetail()) {

@@ -24,6 +24,13 @@ size_t MaxPostedRecords(Integer ARecordCount) {
 
 }  // namespace
 
+void TcxDBDataProvider::EveryRecordRead() {
+  FPostedMarks.clear();
+  FPostedOverflow = false;
+  TDataSet* ds = DataSet();
+  FRecordsChangeCount = ds ? ds->RecordsChangeCount() : 0;
+}
+
 void TcxDBDataProvider::NotePostedRecord() {
   TDataSet* ds = DataSet();
   if (!ds || FPostedOverflow || !IsSmartRefreshActive()) return;
