@@ -269,6 +269,53 @@ TEST_F(DBPostedEdit, ADataSetRefilteredOrRefreshedShowsItsRecordsAsTheyAreNow) {
   EXPECT_EQ(Shown(), (std::vector<std::string>{"10/one", "20/deux"}));
 }
 
+// Edits the record the data set scrolls onto once, if it is the third one.
+struct TEditOnScroll : TObject {
+  bool Done = false;
+  void Run(TDataSet* ADataSet) {
+    if (Done || ADataSet->FieldByName("NAME")->GetAsString() != "b3") return;
+    Done = true;
+    ADataSet->Edit();
+    ADataSet->FieldByName("NAME")->SetAsString("b3x");
+    ADataSet->Post();
+  }
+};
+
+// Another controller moves the data set onto the third record, and a scroll handler edits
+// it: this controller hears of the move only once the other is done, after the edit. The
+// edit is not taken as the focused row's (its record would be overwritten with the third
+// one's values), and the post is read into the third record, hidden by the filter or shown.
+TEST_F(DBPostedEdit, AnEditMadeWhileTheMoveOntoItIsHeldBackIsReadIntoItsOwnRecord) {
+  for (bool hidden : {true, false}) {
+    MakeSet(TKeys::Own);
+    MakeSmart();
+    if (hidden) HideThird(false);
+    ASSERT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 1), Variant(String("a1")));
+    Other.reset(New<TcxDBDataController>(nullptr));
+    AddItems(Other.get(), {"ID", "NAME", "V", "G"});
+    Other->SetKeyFieldNames("ID");
+    Other->DataModeController()->SetSmartRefresh(true);
+    Other->SetDataSource(Source);
+    TEditOnScroll handler;
+    DS->AfterScroll = TDataSetNotifyEvent(&handler, &TEditOnScroll::Run);
+    Other->ChangeFocusedRowIndex(2);
+    DS->AfterScroll = {};
+    ASSERT_TRUE(handler.Done) << hidden;
+    EXPECT_EQ(RowNames(), hidden ? (std::vector<std::string>{"a1", "a2", "a4", "a5"})
+                                 : (std::vector<std::string>{"a1", "a2", "b3x", "a4", "a5"}))
+        << hidden;
+    if (!hidden) {
+      EXPECT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 1), Variant(String("b3x")));
+    }
+    LiftFilters();
+    EXPECT_EQ(RowNames(), (std::vector<std::string>{"a1", "a2", "b3x", "a4", "a5"})) << hidden;
+    EXPECT_EQ(Stored(C.get()), Stored(Other.get())) << hidden;
+    Other.reset();
+    C.reset();
+    Items.clear();
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -1128,9 +1128,17 @@ void TcxDBDataProvider::EditFromDataSet() {
   if (!IsDataSetRecordShown()) return;
   // With no row focused (a key search found none) the data set still stands on a record,
   // and edits that one: the focus follows it first, so that the edit has its record and
-  // the post is reconciled.
-  if (c->GetFocusedRecordIndex() < 0 && FCurrentRecordIndex >= 0 &&
-      FCurrentRecordIndex < c->GetRecordCount() && !c->IsNewItemRowActive()) {
+  // the post is reconciled. So too where the focused row shows another record (the move
+  // onto the edited one held back while another controller was busy): the edit must not
+  // be taken as that row's, whose record the post would then be read into.
+  TDataSet* ds = DataSet();
+  const Integer focused = c->GetFocusedRecordIndex();
+  const TBookmarkStr focusedMark = RecordBookmark(focused);
+  const bool elsewhere = focused >= 0 && !focusedMark.empty() && ds->BookmarkAvailable() &&
+                         ds->Bookmark() != focusedMark;
+  if (((focused < 0 && FCurrentRecordIndex >= 0 && FCurrentRecordIndex < c->GetRecordCount()) ||
+       elsewhere) &&
+      !c->IsNewItemRowActive()) {
     TWeakLink self(this);
     c->ResetFocusing();
     if (!self.Alive()) return;
