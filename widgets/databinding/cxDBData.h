@@ -28,6 +28,7 @@
 
 #include <deque>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 class TcxDBDataController;
@@ -397,6 +398,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The bookmarks of the records posted since the last read of them, each once; past a
   // bound every record is read instead (FPostedOverflow).
   std::vector<TBookmarkStr> FPostedMarks;
+  std::unordered_set<TBookmarkStr> FPostedSet;
   bool FPostedOverflow = false;
   // The data set's RecordsChangeCount when every record was last read: a change naming no
   // record (another filter keeping as many records, a refresh) has every record read again.

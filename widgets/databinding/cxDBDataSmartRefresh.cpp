@@ -26,6 +26,7 @@ size_t MaxPostedRecords(Integer ARecordCount) {
 
 void TcxDBDataProvider::EveryRecordRead() {
   FPostedMarks.clear();
+  FPostedSet.clear();
   FPostedOverflow = false;
   TDataSet* ds = DataSet();
   FRecordsChangeCount = ds ? ds->RecordsChangeCount() : 0;
@@ -35,14 +36,15 @@ void TcxDBDataProvider::NotePostedRecord() {
   TDataSet* ds = DataSet();
   if (!ds || FPostedOverflow || !IsSmartRefreshActive()) return;
   const TBookmarkStr& mark = ds->PostedBookmark();
-  if (mark.empty() || std::find(FPostedMarks.begin(), FPostedMarks.end(), mark) != FPostedMarks.end())
-    return;
+  if (mark.empty() || FPostedSet.count(mark)) return;
   if (FPostedMarks.size() >= MaxPostedRecords(DBDataController()->GetRecordCount())) {
     FPostedMarks.clear();
+    FPostedSet.clear();
     FPostedOverflow = true;
     return;
   }
   FPostedMarks.push_back(mark);
+  FPostedSet.insert(mark);
 }
 
 TBookmarkStr TcxDBDataProvider::WatchedBookmark() const {
@@ -83,6 +85,7 @@ bool TcxDBDataProvider::SmartRefreshPosted(const TBookmarkStr& AReconciled) {
   if (FPostedMarks.empty()) return true;
   std::vector<TBookmarkStr> marks;
   marks.swap(FPostedMarks);
+  FPostedSet.clear();
   TDataSet* ds = DataSet();
   if (!ds || !ds->Active() || IsGridMode()) return true;
   TcxDBDataController* c = DBDataController();
