@@ -321,8 +321,7 @@ TEST_F(DBPostedEdit, AnEditMadeWhileTheMoveOntoItIsHeldBackIsReadIntoItsOwnRecor
 namespace {
 
 // The list of a lookup combo box with smart refresh (its list never follows the data set):
-// an edit of the list data set made elsewhere shows as the text of its key, an edit of the
-// key moves the text to the new key.
+// an edit of the list data set made elsewhere shows as the text of its key.
 TEST_F(DBLookupTest, ALookupListWithSmartRefreshShowsEditsOfItsListMadeElsewhere) {
   for (bool smart : {false, true}) {
     SCOPED_TRACE(smart);
@@ -342,20 +341,7 @@ TEST_F(DBLookupTest, ALookupListWithSmartRefreshShowsEditsOfItsListMadeElsewhere
     people->FieldByName("Name")->SetAsString("Robert");
     people->Post();
     EXPECT_EQ(Text(c), "Robert");
-    // Straight on the data set: Dora's key changes from 7 to 9.
-    ASSERT_TRUE(people->Locate("ID", Variant(Integer(7)), TLocateOptions()));
-    people->Edit();
-    people->FieldByName("ID")->SetAsInteger(9);
-    people->Post();
-    c->SetEditValue(Variant(Integer(9)));
-    EXPECT_EQ(Text(c), "Dora");
-    c->SetEditValue(Variant(Integer(7)));
-    EXPECT_EQ(Text(c), "");
     // Put back for the next pass.
-    ASSERT_TRUE(people->Locate("ID", Variant(Integer(9)), TLocateOptions()));
-    people->Edit();
-    people->FieldByName("ID")->SetAsInteger(7);
-    people->Post();
     ASSERT_TRUE(people->Locate("ID", Variant(Integer(2)), TLocateOptions()));
     people->Edit();
     people->FieldByName("Name")->SetAsString("Bob");
