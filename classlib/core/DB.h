@@ -667,7 +667,7 @@ class TDataSet : public TComponent {
   // changes. Moving alone never counts.
   UInt64 ChangeCount() const { return FChangeCount; }
   // Counts the changes after which any record may show otherwise, or other records show,
-  // with no notice naming them: refilters, refreshes, opening and closing, and what a
+  // with no notice naming them: filter changes, refreshes, opening and closing, and what a
   // descendant changes in its stored records other than through Post and Delete. Posts,
   // insertions and deletions never count (a post names its record, see PostedBookmark).
   UInt64 RecordsChangeCount() const { return FRecordsChangeCount; }

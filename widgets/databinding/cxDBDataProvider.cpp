@@ -1015,7 +1015,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
     if (IsSmartRefreshActive() && !unwatchedChange) {
       // The records posted meanwhile are read again too, whichever this controller watched.
       const TBookmarkStr watched = WatchedBookmark();
-      if (!SmartRefreshWatched() || !SmartRefreshPosted(watched)) return;
+      if (!SmartRefreshWatched() || !self.Alive() || !SmartRefreshPosted(watched)) return;
       DataScrolled(0);
       if (!self.Alive()) return;
     } else {
