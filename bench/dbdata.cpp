@@ -17,8 +17,9 @@
 //   PostEdit/...       one edited record posted: smart refresh (in a plain view, a view
 //                      sorted by Name and filtered on Flag, a view grouped by City with
 //                      Amount edited, and a view sorted by the edited City, where the
-//                      record moves from the first rows to the last and back), a full
-//                      reload, SQLite's UPDATE by rowid
+//                      record moves from the first rows to the last and back), posted
+//                      straight on the data set to a record the controller's filter
+//                      hides (Elsewhere), a full reload, SQLite's UPDATE by rowid
 //   InsertDelete/...   one record inserted in the middle of the rows and posted, then that
 //                      record deleted again (the set keeps its size), with smart
 //                      refresh in a plain view and in a view sorted by Name; beside
@@ -358,6 +359,34 @@ void PostEditSmartGrouped(benchmark::State& state) {
 }
 void PostEditSmartMoving(benchmark::State& state) { PostEditOurs(state, true, TPostView::Moving); }
 void PostEditReload(benchmark::State& state) { PostEditOurs(state, false); }
+
+// One edit posted straight on the data set (another component's) of a record the controller's
+// filter hides: with smart refresh that record alone is read again, wherever it stands.
+void PostEditElsewhere(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  TcxDBDataController* c = s.ours->c.get();
+  TDataSet* ds = s.ours->ds.get();
+  c->DataModeController()->SetSmartRefresh(true);
+  c->Filter()->Root()->AddItem(c->GetItem(cFlag), TcxFilterOperatorKind::foEqual, true, "True");
+  c->Filter()->SetActive(true);
+  if (!ds->Locate("Flag", Variant(false), TLocateOptions())) state.SkipWithError("no hidden record");
+  const Variant id = ds->FieldByName("ID")->Value();
+  TField* city = ds->FieldByName("City");
+  Integer n = 0;
+  for (auto _ : state) {
+    ds->Edit();
+    city->SetAsString("Elsewhere" + IntToStr(n++ % 10));
+    ds->Post();
+  }
+  const Integer r = c->FindRecordIndexByKey(id);
+  const bool reached = r >= 0 && c->GetItemValue(r, cCity).AsString() == city->GetAsString();
+  c->Filter()->Clear();
+  c->Filter()->SetActive(false);
+  c->DataModeController()->SetSmartRefresh(false);
+  if (!reached) state.SkipWithError("the edit did not reach the controller");
+}
 
 // One record inserted in the middle of the rows and posted, then deleted again (in the
 // sorted view its Name sorts it near the middle): with smart refresh each touches its own
@@ -818,6 +847,9 @@ void RegisterPostEdit(Integer n) {
       ->Arg(n)
       ->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("PostEdit/SmartRefreshMoving", PostEditSmartMoving)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("PostEdit/SmartRefreshElsewhere", PostEditElsewhere)
       ->Arg(n)
       ->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3

@@ -666,6 +666,11 @@ class TDataSet : public TComponent {
   // writes, state changes, refilters, refreshes, opening and closing, field and layout
   // changes. Moving alone never counts.
   UInt64 ChangeCount() const { return FChangeCount; }
+  // Counts the changes after which any record may show otherwise, or other records show,
+  // with no notice naming them: filter changes, refreshes, opening and closing, and what a
+  // descendant changes in its stored records other than through Post and Delete. Posts,
+  // insertions and deletions never count (a post names its record, see PostedBookmark).
+  UInt64 RecordsChangeCount() const { return FRecordsChangeCount; }
   // While the notice of the last EnableControls goes out: true when nothing counted
   // happened since the controls were disabled (a walk that only moved, whose links need
   // only follow the position), and no handler computes what the records read (calculated
@@ -675,6 +680,11 @@ class TDataSet : public TComponent {
   // While that notice goes out: true when something counted happened since the controls
   // were disabled, which the links heard nothing of. False at any other time.
   bool ChangedWhileControlsDisabled() const;
+  // While the notices of a post go out (the end of the edit or insert, then the change):
+  // the bookmark of the record just stored, wherever the data set stands by then (its own
+  // filter may hide the record); empty at any other time. A link keeping copies of the
+  // records reads that one again instead of every record.
+  const TBookmarkStr& PostedBookmark() const { return FPostedBookmark; }
   // Number of records in the buffer window and the active one's place in it.
   Integer BufferRecordCount() const { return Integer(FBuffers.size()); }
   // The window's capacity: the largest BufferCount its links ask for (at least 1).
@@ -760,6 +770,7 @@ class TDataSet : public TComponent {
   // so, so that the records the filter keeps are asked again.
   void RecordsChanged() {
     ++FChangeCount;
+    ++FRecordsChangeCount;
     FKept.reset();
     FKeyIndexes.reset();
   }
@@ -913,6 +924,7 @@ class TDataSet : public TComponent {
   std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
   UInt64 FChangeCount = 1;
+  UInt64 FRecordsChangeCount = 0;
   UInt64 FChangeCountAtDisable = 0;
   bool FComputedAtDisable = false;
   // While the notice of EnableControls goes out: the count when the controls were disabled
@@ -921,6 +933,7 @@ class TDataSet : public TComponent {
   bool FNoticeComputed = false;
   bool FPendingChange = false;
   bool FStateChangedWhileDisabled = false;
+  TBookmarkStr FPostedBookmark;
 };
 
 // ---- Data sources and data links -------------------------------------------------------------

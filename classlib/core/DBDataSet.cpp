@@ -800,7 +800,10 @@ void TDataSet::Post() {
   const std::exception_ptr failed = kept ? KeepVerdict(*kept, oldPlace, place) : nullptr;
   FInsertPlace = -1;
   FOldValues.clear();
-  if (!SetState(dsBrowse) || !Resync()) return;
+  {
+    TScopedValue<TBookmarkStr> posted(FPostedBookmark, InternalBookmark(place));
+    if (!SetState(dsBrowse) || !Resync()) return;
+  }
   if (failed) std::rethrow_exception(failed);
   if (AfterPost) AfterPost(this);
 }

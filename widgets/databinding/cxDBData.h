@@ -28,6 +28,7 @@
 
 #include <deque>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 class TcxDBDataController;
@@ -267,6 +268,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void StorageRecordsDeleted(const std::vector<Integer>& AList) override;
   // The record being edited (and whether it is inserted) is watched for smart refresh.
   void WatchEditingRecord();
+  // Every record is read: the posted records noted are in the read, and so is every change
+  // of the data set's records that names none (a refilter, a refresh).
+  void EveryRecordRead();
   TcxDBDataAssignedFields* AssignedFields() const { return FAssignedFields; }
 
   // ---- Grid mode: the controller's records are the rows of the data link's window ----
@@ -307,6 +311,20 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The watched record ARecordIndex, without a bookmark, takes the data set's where the
   // data set's record can be no other stored record (just posted, say). False when not.
   bool TakeDataSetBookmark(Integer ARecordIndex);
+  // ---- Posted records (cxDBDataSmartRefresh.cpp) ----
+  // Notes the record whose post the data set is telling of (whoever posted it, whatever
+  // record this controller watched), to be read again with the next change it takes in.
+  void NotePostedRecord();
+  // The bookmark of the record SmartRefreshWatched reads again; empty when none.
+  TBookmarkStr WatchedBookmark() const;
+  // The posted records noted, other than the one of AReconciled (the watched record, read
+  // again already), are read again where the storage holds them, and the rows weigh them
+  // again; one gone or hidden by the data set's filter goes from the storage. False when a
+  // handler freed the data set, its source or the controller.
+  bool SmartRefreshPosted(const TBookmarkStr& AReconciled);
+  // The stored record of the posted record ABookmark: by its key (the data set standing on
+  // it), else by its bookmark; -1 when the storage holds none.
+  Integer PostedRecordIndex(const TBookmarkStr& ABookmark);
   // The keyed deletion of DeleteRecords: the records deleted go into AStored; false when a
   // handler freed the data set, its source or the controller.
   bool DeleteRecordsByKey(const std::vector<Integer>& AList, std::vector<Integer>& AStored);
@@ -380,6 +398,14 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The detail's data set was opened again for its master since this controller last read.
   bool FQueryReopened = false;
   TcxRecordBookmarks FRecordBookmarks;
+  // The bookmarks of the records posted since the last read of them, each once; past a
+  // bound every record is read instead (FPostedOverflow).
+  std::vector<TBookmarkStr> FPostedMarks;
+  std::unordered_set<TBookmarkStr> FPostedSet;
+  bool FPostedOverflow = false;
+  // The data set's RecordsChangeCount when every record was last read: a change naming no
+  // record (another filter keeping as many records, a refresh) has every record read again.
+  UInt64 FRecordsChangeCount = 0;
   // The data set each freeze took the controls from (none when the link had none), last
   // freeze last.
   std::deque<TWeakLink> FFrozenControls;

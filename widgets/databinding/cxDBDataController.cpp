@@ -507,6 +507,7 @@ void TcxDBDataController::ReloadKeepingSelectionByBookmarks() {
 void TcxDBDataController::ReadProviderRecords() {
   TcxDBDataProvider* p = DBProvider();
   p->ClearRecordBookmarks();
+  p->EveryRecordRead();
   TDataSet* ds = DataSet();
   if (!ds || (!IsEditState(ds->State()) && !FReadInPlace)) {
     // The walk runs the data set's handlers, which may free this controller or the data set.

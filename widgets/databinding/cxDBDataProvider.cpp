@@ -110,11 +110,17 @@ void TcxDBDataLink::ActiveChanged() {
   p->FInsertSeen = DataSet() && DataSet()->State() == dsInsert;
 }
 
-void TcxDBDataLink::DataSetChanged() { FProvider->DoDataSetChanged(); }
+void TcxDBDataLink::DataSetChanged() {
+  FProvider->NotePostedRecord();
+  FProvider->DoDataSetChanged();
+}
 
 void TcxDBDataLink::DataSetScrolled(Integer ADistance) { FProvider->DataScrolled(ADistance); }
 
-void TcxDBDataLink::EditingChanged() { FProvider->DoEditingChanged(); }
+void TcxDBDataLink::EditingChanged() {
+  FProvider->NotePostedRecord();
+  FProvider->DoEditingChanged();
+}
 
 void TcxDBDataLink::FocusControl(TField*& AField) {
   TcxDBDataController* c = FProvider->DBDataController();
@@ -993,7 +999,8 @@ void TcxDBDataProvider::DoDataSetChanged() {
         (FDeletingDepth > 0 || c->IsDeletingRecords()) && !FRereadAfterDeletion;
     bool unwatchedChange = false;
     if (IsSmartRefreshActive()) {
-      if (ds->ChangedWhileControlsDisabled() && !ownDeletion) {
+      if ((ds->ChangedWhileControlsDisabled() && !ownDeletion) || FPostedOverflow ||
+          ds->RecordsChangeCount() != FRecordsChangeCount) {
         unwatchedChange = true;
       } else if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0) {
         if (c->IsDetail()) {
@@ -1006,7 +1013,9 @@ void TcxDBDataProvider::DoDataSetChanged() {
       }
     }
     if (IsSmartRefreshActive() && !unwatchedChange) {
-      if (!SmartRefreshWatched()) return;
+      // The records posted meanwhile are read again too, whichever this controller watched.
+      const TBookmarkStr watched = WatchedBookmark();
+      if (!SmartRefreshWatched() || !self.Alive() || !SmartRefreshPosted(watched)) return;
       DataScrolled(0);
       if (!self.Alive()) return;
     } else {
@@ -1119,9 +1128,17 @@ void TcxDBDataProvider::EditFromDataSet() {
   if (!IsDataSetRecordShown()) return;
   // With no row focused (a key search found none) the data set still stands on a record,
   // and edits that one: the focus follows it first, so that the edit has its record and
-  // the post is reconciled.
-  if (c->GetFocusedRecordIndex() < 0 && FCurrentRecordIndex >= 0 &&
-      FCurrentRecordIndex < c->GetRecordCount() && !c->IsNewItemRowActive()) {
+  // the post is reconciled. So too where the focused row shows another record (the move
+  // onto the edited one held back while another controller was busy): the edit must not
+  // be taken as that row's, whose record the post would then be read into.
+  TDataSet* ds = DataSet();
+  const Integer focused = c->GetFocusedRecordIndex();
+  const TBookmarkStr focusedMark = RecordBookmark(focused);
+  const bool elsewhere = focused >= 0 && !focusedMark.empty() && ds->BookmarkAvailable() &&
+                         ds->Bookmark() != focusedMark;
+  if (((focused < 0 && FCurrentRecordIndex >= 0 && FCurrentRecordIndex < c->GetRecordCount()) ||
+       elsewhere) &&
+      !c->IsNewItemRowActive()) {
     TWeakLink self(this);
     c->ResetFocusing();
     if (!self.Alive()) return;
