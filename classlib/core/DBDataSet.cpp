@@ -467,6 +467,19 @@ void TDataSet::FillWindow(Integer Place, Integer Slot) {
   FActiveRecord = 0;
   if (Place < 0) return;
   const Integer size = WindowSize();
+  {
+    TScopedValue<bool> building(FBuildingWindow, true);
+    FillWindowAt(size, Place, Slot);
+  }
+  WindowBuilt(size);
+}
+
+void TDataSet::WindowBuilt(Integer Size) {
+  if (WindowSize() != Size && !FFreeHeld && size_t(FActiveRecord) < FBuffers.size())
+    FillWindow(FBuffers[size_t(FActiveRecord)].Place, FActiveRecord);
+}
+
+void TDataSet::FillWindowAt(Integer size, Integer Place, Integer Slot) {
   Slot = std::clamp<Integer>(Slot, 0, size - 1);
   std::vector<Integer> before, after;
   for (Integer p = Place; Integer(before.size()) < Slot && (p = NextVisible(p, -1)) >= 0;)
@@ -519,24 +532,28 @@ bool TDataSet::ResyncAfterDelete(Integer Place) {
     laidOut = i == active ? FBuffers[i].Place == -1
                           : FBuffers[i].Place == Place - Integer(active) + Integer(i);
   if (!laidOut) return Resync();
-  FBuffers.erase(FBuffers.begin() + ptrdiff_t(active));
-  for (size_t i = active; i < FBuffers.size(); ++i) --FBuffers[i].Place;
-  while (FBuffers.size() < size) {
-    const Integer last = FBuffers.empty() ? Place - 1 : FBuffers.back().Place;
-    const Integer first = FBuffers.empty() ? Place : FBuffers.front().Place;
-    if (last + 1 < count)
-      FBuffers.push_back(WindowBuffer(last + 1));
-    else if (first > 0)
-      FBuffers.insert(FBuffers.begin(), WindowBuffer(first - 1));
-    else
-      break;
+  {
+    TScopedValue<bool> building(FBuildingWindow, true);
+    FBuffers.erase(FBuffers.begin() + ptrdiff_t(active));
+    for (size_t i = active; i < FBuffers.size(); ++i) --FBuffers[i].Place;
+    while (FBuffers.size() < size) {
+      const Integer last = FBuffers.empty() ? Place - 1 : FBuffers.back().Place;
+      const Integer first = FBuffers.empty() ? Place : FBuffers.front().Place;
+      if (last + 1 < count)
+        FBuffers.push_back(WindowBuffer(last + 1));
+      else if (first > 0)
+        FBuffers.insert(FBuffers.begin(), WindowBuffer(first - 1));
+      else
+        break;
+    }
+    // The record that followed the deleted one, else the new last one.
+    const Integer target = Place < count ? Place : count - 1;
+    FActiveRecord = 0;
+    for (size_t i = 0; i < FBuffers.size(); ++i)
+      if (FBuffers[i].Place == target) FActiveRecord = Integer(i);
+    if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   }
-  // The record that followed the deleted one, else the new last one.
-  const Integer target = Place < count ? Place : count - 1;
-  FActiveRecord = 0;
-  for (size_t i = 0; i < FBuffers.size(); ++i)
-    if (FBuffers[i].Place == target) FActiveRecord = Integer(i);
-  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
+  WindowBuilt(Integer(size));
   FBOF = FEOF = FBuffers.empty();
   ShiftLinks(0);
   return Told(deDataSetChange, 0);
@@ -549,7 +566,7 @@ void TDataSet::UpdateBufferCount() {
     for (TDataLink* l : ds->FLinks) size = std::max(size, l->FBufferCount);
   if (size == FBufferCount) return;
   FBufferCount = size;
-  if (FState == dsBrowse && !FBuffers.empty()) {
+  if (FState == dsBrowse && !FBuffers.empty() && !FBuildingWindow) {
     FillWindow(FBuffers[size_t(FActiveRecord)].Place, FActiveRecord);
     ShiftLinks(0);
   }
@@ -602,32 +619,37 @@ Integer TDataSet::MoveBy(Integer Distance) {
   FBOF = FEOF = false;
   const Integer step = Distance > 0 ? 1 : -1;
   Integer moved = 0, shift = 0;
-  // In 64 bits: the lowest distance has no positive Integer.
-  for (Int64 n = Int64(Distance) * step; n > 0 && !FFreeHeld; --n) {
-    const Integer p = NextVisible(FBuffers[size_t(FActiveRecord)].Place, step);
-    if (p < 0) {
-      (step > 0 ? FEOF : FBOF) = true;
-      break;
-    }
-    ++moved;
-    const Integer next = FActiveRecord + step;
-    if (next >= 0 && next < Integer(FBuffers.size()) && FBuffers[size_t(next)].Place == p) {
-      FActiveRecord = next;
-    } else if (step > 0) {
-      if (Integer(FBuffers.size()) >= WindowSize()) {
-        FBuffers.erase(FBuffers.begin());
-        ++shift;
+  const Integer size = WindowSize();
+  {
+    TScopedValue<bool> building(FBuildingWindow, true);
+    // In 64 bits: the lowest distance has no positive Integer.
+    for (Int64 n = Int64(Distance) * step; n > 0 && !FFreeHeld; --n) {
+      const Integer p = NextVisible(FBuffers[size_t(FActiveRecord)].Place, step);
+      if (p < 0) {
+        (step > 0 ? FEOF : FBOF) = true;
+        break;
       }
-      FBuffers.push_back(WindowBuffer(p));
-      FActiveRecord = Integer(FBuffers.size()) - 1;
-    } else {
-      if (Integer(FBuffers.size()) >= WindowSize()) FBuffers.pop_back();
-      FBuffers.insert(FBuffers.begin(), WindowBuffer(p));
-      FActiveRecord = 0;
-      --shift;
+      ++moved;
+      const Integer next = FActiveRecord + step;
+      if (next >= 0 && next < Integer(FBuffers.size()) && FBuffers[size_t(next)].Place == p) {
+        FActiveRecord = next;
+      } else if (step > 0) {
+        if (Integer(FBuffers.size()) >= size) {
+          FBuffers.erase(FBuffers.begin());
+          ++shift;
+        }
+        FBuffers.push_back(WindowBuffer(p));
+        FActiveRecord = Integer(FBuffers.size()) - 1;
+      } else {
+        if (Integer(FBuffers.size()) >= size) FBuffers.pop_back();
+        FBuffers.insert(FBuffers.begin(), WindowBuffer(p));
+        FActiveRecord = 0;
+        --shift;
+      }
     }
+    if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   }
-  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
+  WindowBuilt(size);
   ShiftLinks(shift);
   if (!Told(deDataSetScroll, shift)) return moved * step;
   if (AfterScroll) AfterScroll(this);
