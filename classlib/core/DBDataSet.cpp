@@ -479,17 +479,17 @@ void TDataSet::WindowBuilt(Integer Size) {
     FillWindow(FBuffers[size_t(FActiveRecord)].Place, FActiveRecord);
 }
 
-void TDataSet::FillWindowAt(Integer size, Integer Place, Integer Slot) {
-  Slot = std::clamp<Integer>(Slot, 0, size - 1);
+void TDataSet::FillWindowAt(Integer Size, Integer Place, Integer Slot) {
+  Slot = std::clamp<Integer>(Slot, 0, Size - 1);
   std::vector<Integer> before, after;
   for (Integer p = Place; Integer(before.size()) < Slot && (p = NextVisible(p, -1)) >= 0;)
     before.push_back(p);
   for (Integer p = Place;
-       Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, 1)) >= 0;)
+       Integer(before.size() + after.size()) + 1 < Size && (p = NextVisible(p, 1)) >= 0;)
     after.push_back(p);
   // Fewer records after the active one than the window holds: show more of those before it.
   for (Integer p = before.empty() ? Place : before.back();
-       Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, -1)) >= 0;)
+       Integer(before.size() + after.size()) + 1 < Size && (p = NextVisible(p, -1)) >= 0;)
     before.push_back(p);
   for (auto it = before.rbegin(); it != before.rend(); ++it) FBuffers.push_back(WindowBuffer(*it));
   FActiveRecord = Integer(before.size());
@@ -532,28 +532,24 @@ bool TDataSet::ResyncAfterDelete(Integer Place) {
     laidOut = i == active ? FBuffers[i].Place == -1
                           : FBuffers[i].Place == Place - Integer(active) + Integer(i);
   if (!laidOut) return Resync();
-  {
-    TScopedValue<bool> building(FBuildingWindow, true);
-    FBuffers.erase(FBuffers.begin() + ptrdiff_t(active));
-    for (size_t i = active; i < FBuffers.size(); ++i) --FBuffers[i].Place;
-    while (FBuffers.size() < size) {
-      const Integer last = FBuffers.empty() ? Place - 1 : FBuffers.back().Place;
-      const Integer first = FBuffers.empty() ? Place : FBuffers.front().Place;
-      if (last + 1 < count)
-        FBuffers.push_back(WindowBuffer(last + 1));
-      else if (first > 0)
-        FBuffers.insert(FBuffers.begin(), WindowBuffer(first - 1));
-      else
-        break;
-    }
-    // The record that followed the deleted one, else the new last one.
-    const Integer target = Place < count ? Place : count - 1;
-    FActiveRecord = 0;
-    for (size_t i = 0; i < FBuffers.size(); ++i)
-      if (FBuffers[i].Place == target) FActiveRecord = Integer(i);
-    if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
+  FBuffers.erase(FBuffers.begin() + ptrdiff_t(active));
+  for (size_t i = active; i < FBuffers.size(); ++i) --FBuffers[i].Place;
+  while (FBuffers.size() < size) {
+    const Integer last = FBuffers.empty() ? Place - 1 : FBuffers.back().Place;
+    const Integer first = FBuffers.empty() ? Place : FBuffers.front().Place;
+    if (last + 1 < count)
+      FBuffers.push_back(WindowBuffer(last + 1));
+    else if (first > 0)
+      FBuffers.insert(FBuffers.begin(), WindowBuffer(first - 1));
+    else
+      break;
   }
-  WindowBuilt(Integer(size));
+  // The record that followed the deleted one, else the new last one.
+  const Integer target = Place < count ? Place : count - 1;
+  FActiveRecord = 0;
+  for (size_t i = 0; i < FBuffers.size(); ++i)
+    if (FBuffers[i].Place == target) FActiveRecord = Integer(i);
+  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   FBOF = FEOF = FBuffers.empty();
   ShiftLinks(0);
   return Told(deDataSetChange, 0);
