@@ -44,7 +44,7 @@ class TFreer : public TObject {
   // As a display-text handler it gives the field's own text first: the field may go with
   // the victim.
   void GetText(TField* ASender, String& AText, bool) {
-    AText = "<" + ASender->GetAsString() + ">";
+    AText = ASender->GetAsString();
     Hit(nullptr);
   }
 };
@@ -513,6 +513,9 @@ TEST_F(DBDataFreedByHandler, AFullReadEndsWhereAHandlerItRunsFreedSomething) {
          c->ChangeSortingOrder(1, TcxDataSortOrder::soDescending);
          if (self.Alive()) c->Refresh();
        }},
+      // Grid mode reads the texts on the data set, from the focused record (a match) on.
+      {"search", false,
+       [](TcxDBDataController* c, TDataSet*) { c->Search()->Locate(1, "n2"); }},
   };
   const char* const handlers[] = {"OnGetText", "OnCalcFields", "OnFilterRecord",
                                   "the lookup list's OnFilterRecord"};

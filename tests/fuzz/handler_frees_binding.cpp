@@ -31,8 +31,9 @@ class TFreer : public TCountdownFreer {
     Accept = Countdown % 4 != 1;
     Hit();
   }
-  void GetText(TField*, String& Text, bool) {
-    Text = "t" + IntToStr(Countdown);
+  // The field's own text, read before the field may go with the victim.
+  void GetText(TField* Sender, String& Text, bool) {
+    Text = Sender->GetAsString();
     Hit();
   }
 };
