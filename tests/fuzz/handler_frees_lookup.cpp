@@ -107,8 +107,8 @@ void Step(TRun& run) {
 }
 
 // The first byte: the victim (the combo box, its group box, the form), whether it is bound,
-// whether it sits in a group box; then the handler, the countdown, the switches and up to 24
-// steps of three bytes.
+// whether it sits in a group box; then the handler (hook % 11; 10: the list's text handler),
+// the countdown, the switches and up to 24 steps of three bytes.
 void Lookup(Platform* pf, FuzzBytes& in) {
   const uint8_t shape = in.U8();
   const bool bound = shape & 4, inBox = shape & 8;
@@ -174,6 +174,7 @@ void Lookup(Platform* pf, FuzzBytes& in) {
       break;
   }
   const uint8_t hook = in.U8();
+  bool textFrees = false;
   switch (hook % 11) {
     case 8:
       orders->BeforePost = {&freer, &TFreer::HDataSet};
@@ -181,17 +182,9 @@ void Lookup(Platform* pf, FuzzBytes& in) {
     case 9:
       orders->AfterPost = {&freer, &TFreer::HDataSet};
       break;
-    case 10: {
-      // Set with the list closed, so that the list binds the field again as it opens and
-      // keeps its texts; nothing is freed before the steps.
-      TObject* victim = freer.Victim;
-      freer.Victim = nullptr;
-      people->Close();
-      name->OnGetText = {&freer, &TFreer::HGetText};
-      people->Open();
-      freer.Victim = victim;
+    case 10:
+      textFrees = true;
       break;
-    }
     default:
       HookDropDown(e, &freer, hook % 11);
       break;
@@ -204,7 +197,18 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   p->SetDropDownRows(3 + (flags >> 4) % 3);
   if (flags & 8) p->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
   TRun run{pf, in, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
-  ShowAndStep(pf->host, form, e, run.edit, in, [&run] { Step(run); });
+  if (textFrees) {
+    // The list read again with its Name field's text handler set (the field is bound
+    // anew as the list opens): its controller reads every record's text, and the n-th of
+    // them frees the victim.
+    people->Close();
+    name->OnGetText = {&freer, &TFreer::HGetText};
+    try {
+      people->Open();
+    } catch (const Exception&) {
+    }
+  }
+  if (run.form.Alive()) ShowAndStep(pf->host, form, e, run.edit, in, [&run] { Step(run); });
   freer.Victim = nullptr;
   try {
     pf->host.PumpUntilIdle();

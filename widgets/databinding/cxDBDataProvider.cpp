@@ -1318,12 +1318,12 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   }
   // The watched record reconciled, it is the one record the rows must weigh again.
   bool reconciled = false;
+  // The values read and the key searches may run handlers that free the controller, and
+  // this provider with it: then nothing more is done. A text handler that freed the data
+  // set or its source as the record was read ends the reconciling too.
+  TWeakLink controller(c);
   {
     auto bracket = UpdateBracket(c);
-    // The values read and the key searches may run handlers that free the controller, and
-    // this provider with it: then nothing more is done. A text handler that freed the data
-    // set or its source as the record was read ends the reconciling too.
-    TWeakLink controller(c);
     TStepWatch<TcxDBDataProvider> read(this, DataSet());
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
       reconciled = true;
@@ -1379,6 +1379,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       }
     }
   }
+  if (!controller.Alive()) return false;
   if (reconciled && r >= 0) c->ResetDetailsOfChangedKeys(r);
   if (reconciled)
     c->RefreshRecordView(r);
