@@ -109,8 +109,8 @@ String TcxValueDefDBReader::GetDisplayText(TcxValueDef* AValueDef) {
   // Only a text handler runs the program's code here. It may free the controller (with its
   // storage and this reader's data fields), the data set or its source: the read ends there.
   TcxDBDataController* c = field->OnGetText ? r.Field->DBDataController() : nullptr;
-  if (!c) return field->DisplayText();
-  TcxDBDataProvider* p = c->DBProvider();
+  TcxDBDataProvider* p = c ? c->DBProvider() : nullptr;
+  if (!p || !p->DataSet()) return field->DisplayText();
   TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
   String text = field->DisplayText();
   if (!watch.Alive()) Stop();
