@@ -853,8 +853,14 @@ class TDataSet : public TComponent {
   Integer LastVisible() { return NextVisible(InternalRecordCount(), -1); }
   Integer WindowSize() const;
   // Refills the window so that Place is the active record at slot Slot (or as near as
-  // the records allow); Place -1 leaves the window empty.
+  // the records allow); Place -1 leaves the window empty. A handler the reads run may
+  // change the window's size meanwhile (a link going with its freed source): the window
+  // is then filled again at that size.
   void FillWindow(Integer Place, Integer Slot);
+  void FillWindowAt(Integer Size, Integer Place, Integer Slot);
+  // The window was built (or moved) at Size with its size waiting: a handler that changed it
+  // meanwhile has the window filled again around its active record.
+  void WindowBuilt(Integer Size);
   bool Resync();  // false when a link's handler freed the data set
   // The window after the record at Place went from its active slot; false as Resync.
   bool ResyncAfterDelete(Integer Place);
@@ -895,6 +901,7 @@ class TDataSet : public TComponent {
   std::vector<TRecordBuffer> FBuffers;
   Integer FActiveRecord = 0;
   Integer FBufferCount = 1;
+  bool FBuildingWindow = false;  // the window stands half built: its size waits
   TRecordBuffer FCalcBuffer;                   // a record read for Locate, Lookup or filtering
   const TRecordBuffer* FReadBuffer = nullptr;  // when set, fields read this buffer
   std::vector<Variant> FOldValues;             // the record as it was when editing began

@@ -467,16 +467,29 @@ void TDataSet::FillWindow(Integer Place, Integer Slot) {
   FActiveRecord = 0;
   if (Place < 0) return;
   const Integer size = WindowSize();
-  Slot = std::clamp<Integer>(Slot, 0, size - 1);
+  {
+    TScopedValue<bool> building(FBuildingWindow, true);
+    FillWindowAt(size, Place, Slot);
+  }
+  WindowBuilt(size);
+}
+
+void TDataSet::WindowBuilt(Integer Size) {
+  if (WindowSize() != Size && !FFreeHeld && size_t(FActiveRecord) < FBuffers.size())
+    FillWindow(FBuffers[size_t(FActiveRecord)].Place, FActiveRecord);
+}
+
+void TDataSet::FillWindowAt(Integer Size, Integer Place, Integer Slot) {
+  Slot = std::clamp<Integer>(Slot, 0, Size - 1);
   std::vector<Integer> before, after;
   for (Integer p = Place; Integer(before.size()) < Slot && (p = NextVisible(p, -1)) >= 0;)
     before.push_back(p);
   for (Integer p = Place;
-       Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, 1)) >= 0;)
+       Integer(before.size() + after.size()) + 1 < Size && (p = NextVisible(p, 1)) >= 0;)
     after.push_back(p);
   // Fewer records after the active one than the window holds: show more of those before it.
   for (Integer p = before.empty() ? Place : before.back();
-       Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, -1)) >= 0;)
+       Integer(before.size() + after.size()) + 1 < Size && (p = NextVisible(p, -1)) >= 0;)
     before.push_back(p);
   for (auto it = before.rbegin(); it != before.rend(); ++it) FBuffers.push_back(WindowBuffer(*it));
   FActiveRecord = Integer(before.size());
@@ -549,7 +562,7 @@ void TDataSet::UpdateBufferCount() {
     for (TDataLink* l : ds->FLinks) size = std::max(size, l->FBufferCount);
   if (size == FBufferCount) return;
   FBufferCount = size;
-  if (FState == dsBrowse && !FBuffers.empty()) {
+  if (FState == dsBrowse && !FBuffers.empty() && !FBuildingWindow) {
     FillWindow(FBuffers[size_t(FActiveRecord)].Place, FActiveRecord);
     ShiftLinks(0);
   }
@@ -602,32 +615,37 @@ Integer TDataSet::MoveBy(Integer Distance) {
   FBOF = FEOF = false;
   const Integer step = Distance > 0 ? 1 : -1;
   Integer moved = 0, shift = 0;
-  // In 64 bits: the lowest distance has no positive Integer.
-  for (Int64 n = Int64(Distance) * step; n > 0 && !FFreeHeld; --n) {
-    const Integer p = NextVisible(FBuffers[size_t(FActiveRecord)].Place, step);
-    if (p < 0) {
-      (step > 0 ? FEOF : FBOF) = true;
-      break;
-    }
-    ++moved;
-    const Integer next = FActiveRecord + step;
-    if (next >= 0 && next < Integer(FBuffers.size()) && FBuffers[size_t(next)].Place == p) {
-      FActiveRecord = next;
-    } else if (step > 0) {
-      if (Integer(FBuffers.size()) >= WindowSize()) {
-        FBuffers.erase(FBuffers.begin());
-        ++shift;
+  const Integer size = WindowSize();
+  {
+    TScopedValue<bool> building(FBuildingWindow, true);
+    // In 64 bits: the lowest distance has no positive Integer.
+    for (Int64 n = Int64(Distance) * step; n > 0 && !FFreeHeld; --n) {
+      const Integer p = NextVisible(FBuffers[size_t(FActiveRecord)].Place, step);
+      if (p < 0) {
+        (step > 0 ? FEOF : FBOF) = true;
+        break;
       }
-      FBuffers.push_back(WindowBuffer(p));
-      FActiveRecord = Integer(FBuffers.size()) - 1;
-    } else {
-      if (Integer(FBuffers.size()) >= WindowSize()) FBuffers.pop_back();
-      FBuffers.insert(FBuffers.begin(), WindowBuffer(p));
-      FActiveRecord = 0;
-      --shift;
+      ++moved;
+      const Integer next = FActiveRecord + step;
+      if (next >= 0 && next < Integer(FBuffers.size()) && FBuffers[size_t(next)].Place == p) {
+        FActiveRecord = next;
+      } else if (step > 0) {
+        if (Integer(FBuffers.size()) >= size) {
+          FBuffers.erase(FBuffers.begin());
+          ++shift;
+        }
+        FBuffers.push_back(WindowBuffer(p));
+        FActiveRecord = Integer(FBuffers.size()) - 1;
+      } else {
+        if (Integer(FBuffers.size()) >= size) FBuffers.pop_back();
+        FBuffers.insert(FBuffers.begin(), WindowBuffer(p));
+        FActiveRecord = 0;
+        --shift;
+      }
     }
+    if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   }
-  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
+  WindowBuilt(size);
   ShiftLinks(shift);
   if (!Told(deDataSetScroll, shift)) return moved * step;
   if (AfterScroll) AfterScroll(this);

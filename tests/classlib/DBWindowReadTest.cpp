@@ -322,3 +322,69 @@ TEST_F(DBWindowRead, ARecordStoredInFrontLeavesTheEditAndTheCurrentRecordWhereTh
   const std::vector<Integer> expected = {1, 5, 10, 15, 20, 25, 30, 40, 50, 60, 70, 80, 90, 100};
   EXPECT_EQ(ids, expected);
 }
+
+// The filter of a lookup field's list, asked as the records are read, frees the data source
+// of the link with the widest window, while the window is filled or moved and stands half
+// built: the window takes its new size once built, and shows what a fill shows. Each ask in
+// turn frees it.
+TEST_F(DBWindowRead, AWindowWhoseSizeAHandlerChangesWhileItIsBuiltTakesTheNewSize) {
+  struct TFreer : TObject {
+    TObject* Victim = nullptr;
+    int Countdown = 0;
+    void Filter(TDataSet*, bool& AAccept) {
+      AAccept = true;
+      if (!Victim || --Countdown > 0) return;
+      TObject* v = Victim;
+      Victim = nullptr;
+      v->Free();
+    }
+  } freer;
+  using TOp = void (*)(TDataSet*);
+  const std::pair<const char*, TOp> ops[] = {
+      {"Next", [](TDataSet* ds) { ds->Next(); }},
+      {"MoveBy forward", [](TDataSet* ds) { ds->MoveBy(9); }},
+      {"MoveBy back", [](TDataSet* ds) { ds->MoveBy(-9); }},
+      {"Last", [](TDataSet* ds) { ds->Last(); }},
+      {"Refresh", [](TDataSet* ds) { ds->Refresh(); }},
+      {"Locate", [](TDataSet* ds) { ds->Locate("ID", Variant(150), {}); }},
+  };
+  for (const auto& [name, op] : ops)
+    for (int ask = 1; ask <= 40; ++ask) {
+      SCOPED_TRACE(std::string(name) + ", ask " + std::to_string(ask));
+      Open(20, 1, true);
+      // Each record's ID looked up in a list of its own.
+      DS->Close();
+      auto* list = New<TMemoryDataSet>(Owner.get());
+      list->FieldDefs().Add("ID", ftInteger);
+      list->FieldDefs().Add("TEXT", ftString, 20);
+      for (Integer id : Ids) list->AddRecord({id, "t" + IntToStr(id)});
+      list->Open();
+      TField* look = New<TStringField>(Owner.get());
+      look->SetFieldName("LOOK");
+      look->SetFieldKind(TFieldKind::fkLookup);
+      look->SetKeyFields("ID");
+      look->SetLookupDataSet(list);
+      look->SetLookupKeyFields("ID");
+      look->SetLookupResultField("TEXT");
+      look->SetDataSet(DS);
+      DS->Open();
+      list->OnFilterRecord = {&freer, &TFreer::Filter};
+      list->SetFiltered(true);
+      auto* wide = New<TDataSource>(nullptr);
+      wide->SetDataSet(DS);
+      TWindowLink wideLink;
+      wideLink.SetBufferCount(6);
+      wideLink.SetDataSource(wide);
+      DS->MoveBy(10);  // the window full, its active row in the middle
+      freer.Victim = wide;
+      freer.Countdown = ask;
+      op(DS);
+      const bool freed = !freer.Victim;
+      freer.Victim = nullptr;
+      if (!freed) wide->Free();
+      EXPECT_EQ(DS->BufferCount(), 1);
+      ExpectWindow();
+      TearDown();
+      if (!freed || HasFatalFailure()) break;
+    }
+}

@@ -41,6 +41,12 @@ class TFreer : public TObject {
     Hit(ADataSet);
   }
   void FilterAgain(TDataSet* ADataSet, bool& AAccept) { Filter(ADataSet, AAccept); }
+  // As a display-text handler it gives the field's own text first: the field may go with
+  // the victim.
+  void GetText(TField* ASender, String& AText, bool) {
+    AText = ASender->GetAsString();
+    Hit(nullptr);
+  }
 };
 
 using TEventSlot = TDataSetNotifyEvent TDataSet::*;
@@ -58,10 +64,11 @@ class DBDataFreedByHandler : public DBDataTest {
     Owner.release();
     DBDataTest::TearDown();
   }
-  // Six records (ID 1..6, a calculated field) and a controller over them in AMode, focused on its
-  // second row; the handler at ASlot is set to the freer (not armed yet). The controller is let go
-  // of by C: the freer or the test frees it.
-  void Make(TMode AMode, TEventSlot ASlot) {
+  // Six records (ID 1..6, a calculated field) and a controller over them in AMode, focused on
+  // its second row; the handler at ASlot (if any) is set to the freer (not armed yet), and so
+  // is NAME's display-text handler with AGetText, before the controller binds the field. The
+  // controller is let go of by C: the freer or the test frees it.
+  void Make(TMode AMode, TEventSlot ASlot, bool AGetText = false) {
     if (Let.Alive()) Let.Ref()->Free();
     if (OwnerLink.Alive()) OwnerLink.Ref()->Free();
     Owner.release();
@@ -74,6 +81,19 @@ class DBDataFreedByHandler : public DBDataTest {
     AddTestField<TIntegerField>(Owner.get(), DS, "ID");
     AddTestField<TStringField>(Owner.get(), DS, "NAME")->SetSize(20);
     AddTestField<TStringField>(Owner.get(), DS, "CALC")->SetFieldKind(TFieldKind::fkCalculated);
+    if (WithLookup) {
+      // A lookup field searching a list of its own for every record read.
+      List = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"TEXT", ftString, 20}});
+      for (Integer i = 1; i <= 6; ++i) List->AddRecord({i, String("t") + IntToStr(i)});
+      List->Open();
+      auto* look = AddTestField<TStringField>(Owner.get(), DS, "LOOK");
+      look->SetSize(20);
+      look->SetFieldKind(TFieldKind::fkLookup);
+      look->SetKeyFields("ID");
+      look->SetLookupDataSet(List);
+      look->SetLookupKeyFields("ID");
+      look->SetLookupResultField("TEXT");
+    }
     DS->Open();
     C.reset(New<TcxDBDataController>(nullptr));
     Items.clear();
@@ -84,9 +104,10 @@ class DBDataFreedByHandler : public DBDataTest {
       C->DataModeController()->SetGridModeBufferCount(4);
       C->DataModeController()->SetGridMode(true);
     }
+    if (AGetText) DS->FieldByName("NAME")->OnGetText = {&Freer, &TFreer::GetText};
     C->SetDataSource(Source);
     C->ChangeFocusedRowIndex(1);
-    DS->*ASlot = {&Freer, &TFreer::Hit};
+    if (ASlot) DS->*ASlot = {&Freer, &TFreer::Hit};
     Ctrl = C.release();
     Let.Attach(Ctrl);
     DataSetLink.Attach(DS);
@@ -145,6 +166,8 @@ class DBDataFreedByHandler : public DBDataTest {
   }
 
   TFreer Freer;
+  bool WithLookup = false;
+  TMemoryDataSet* List = nullptr;
   TcxDBDataController* Ctrl = nullptr;
   TWeakLink Let, OwnerLink, DataSetLink, SourceLink;
 };
@@ -449,6 +472,83 @@ TEST_F(DBDataFreedByHandler, AnOperationAskingTheFilterEndsWhereItsHandlerFreedS
           ExpectSurvivorsUsable(what);
           if (!freed) break;
         }
+}
+
+// A full read copies every record of the data set, and runs the program's code for each: the
+// NAME field's display-text handler, the calculation, the filter, or the filter of the list a
+// lookup field searches. Grid mode reads the texts where the rows stand, as a grid paints
+// after the read. The n-th call frees each victim in turn, for every n: the read ends there
+// without writing into what went, nothing raises for the freeing itself, and what survives
+// stays usable.
+TEST_F(DBDataFreedByHandler, AFullReadEndsWhereAHandlerItRunsFreedSomething) {
+  using TOp = void (*)(TcxDBDataController*, TDataSet*);
+  struct TTrigger {
+    const char* Name;
+    bool Closed;  // the data set is closed first, and the trigger opens it
+    TOp Op;
+  };
+  const TTrigger triggers[] = {
+      {"open the data set", true, [](TcxDBDataController*, TDataSet* ds) { ds->Open(); }},
+      {"refresh the data set", false, [](TcxDBDataController*, TDataSet* ds) { ds->Refresh(); }},
+      {"refresh the controller", false, [](TcxDBDataController* c, TDataSet*) { c->Refresh(); }},
+      {"post through the controller", false,
+       [](TcxDBDataController* c, TDataSet*) {
+         // The edit goes on while there is one: the controller may have lost its data set.
+         TWeakLink self(c);
+         c->Edit();
+         if (self.Alive() && c->IsEditing())
+           c->SetEditValue(1, Variant("posted"), TcxDataEditValueSource::evsValue);
+         if (self.Alive() && c->IsEditing()) c->PostEditing();
+       }},
+      {"post on the data set", false,
+       [](TcxDBDataController*, TDataSet* ds) {
+         TWeakLink alive(ds);
+         ds->Edit();
+         if (alive.Alive()) ds->FieldByName("NAME")->SetAsString("posted");
+         if (alive.Alive()) ds->Post();
+       }},
+      {"sort, then refresh", false,
+       [](TcxDBDataController* c, TDataSet*) {
+         TWeakLink self(c);
+         c->ChangeSortingOrder(1, TcxDataSortOrder::soDescending);
+         if (self.Alive()) c->Refresh();
+       }},
+      // Grid mode reads the texts on the data set, from the focused record (a match) on.
+      {"search", false,
+       [](TcxDBDataController* c, TDataSet*) { c->Search()->Locate(1, "n2"); }},
+  };
+  const char* const handlers[] = {"OnGetText", "OnCalcFields", "OnFilterRecord",
+                                  "the lookup list's OnFilterRecord"};
+  for (int handler = 0; handler < 4; ++handler)
+    for (const TTrigger& trigger : triggers)
+      for (TMode mode : kModes)
+        for (TVictim victim : kVictims)
+          for (int call = 1; call <= 64; ++call) {
+            const std::string what = std::string(trigger.Name) + ", " + kModeNames[int(mode)] +
+                                     ", call " + std::to_string(call) + " of " +
+                                     handlers[handler] + " frees the " +
+                                     kVictimNames[int(victim)];
+            WithLookup = handler == 3;
+            Make(mode, handler == 1 ? &TDataSet::OnCalcFields : nullptr, handler == 0);
+            TDataSet* filtered = handler == 2 ? DS : handler == 3 ? List : nullptr;
+            if (filtered) {
+              filtered->OnFilterRecord = {&Freer, &TFreer::Filter};
+              filtered->SetFiltered(true);
+            }
+            if (trigger.Closed) DS->Close();
+            Arm(victim, call);
+            EXPECT_NO_THROW({
+              trigger.Op(Ctrl, DS);
+              // What a grid shows after the read.
+              for (Integer row = 0; Let.Alive() && row < Ctrl->GetRowCount(); ++row) {
+                const Integer record = Ctrl->GetRowInfo(row).RecordIndex;
+                if (Let.Alive() && record >= 0) Ctrl->GetItemDisplayText(record, 1);
+              }
+            }) << what;
+            const bool freed = Freer.Runs > 0;
+            ExpectSurvivorsUsable(what);
+            if (!freed) break;
+          }
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 // refresh) or in grid mode (a window of a few rows), with multi-select on or off, and a
 // second controller may share the data set. One or two of the data set's handlers (Before/After
 // Post, Delete, Cancel, Edit, Insert, Scroll, OnNewRecord, OnFilterRecord, OnCalcFields) free
-// the data set, the data source, a controller or the form after a chosen number of calls,
+// the data set, the data source, a controller or the form after a chosen number of calls;
+// so may the NAME field's OnGetText, which runs as the controllers read the records' texts,
 // while the steps edit, insert, post, cancel, delete, select, walk, search and move through
 // the controller or the data set. Nothing may touch a freed object (the sanitizers watch),
 // and what survives is freed at the end without a leak.
@@ -28,6 +29,11 @@ class TFreer : public TCountdownFreer {
   void HDataSet(TDataSet*) { Hit(); }
   void Filter(TDataSet*, bool& Accept) {
     Accept = Countdown % 4 != 1;
+    Hit();
+  }
+  // The field's own text, read before the field may go with the victim.
+  void GetText(TField* Sender, String& Text, bool) {
+    Text = Sender->GetAsString();
     Hit();
   }
 };
@@ -196,8 +202,9 @@ void Step(TcxDBDataController* c, TDataSet* ds, uint8_t op, FuzzBytes& in) {
 }
 
 // The first byte picks the victim (the data set, the source, the first or the second
-// controller, the form) and whether a second controller shares the data set; then the
-// handlers, the countdown, the controllers' modes and up to 32 steps.
+// controller, the form), whether a second controller shares the data set and (64..127)
+// whether NAME's display-text handler frees too; then the handlers, the countdown, the
+// controllers' modes and up to 32 steps.
 void Binding(FuzzBytes& in) {
   const uint8_t shape = in.U8();
   const bool second = shape & 8;
@@ -206,7 +213,8 @@ void Binding(FuzzBytes& in) {
   ds->FieldDefs().Add("ID", TFieldType::ftInteger);
   ds->FieldDefs().Add("NAME", TFieldType::ftString, 20);
   AddField<TIntegerField>(form, ds, "ID");
-  AddField<TStringField>(form, ds, "NAME")->SetSize(20);
+  TField* name = AddField<TStringField>(form, ds, "NAME");
+  name->SetSize(20);
   AddField<TStringField>(form, ds, "CALC")->SetFieldKind(TFieldKind::fkCalculated);
   const int records = in.U8() % 9;
   for (int i = 1; i <= records; ++i)
@@ -217,6 +225,8 @@ void Binding(FuzzBytes& in) {
   const uint8_t hooks = in.U8();
   Hook(ds, &freer, hooks);
   if (hooks & 0x80) Hook(ds, &freer, in.U8());
+  // Set before the controllers bind the field, so that they keep its texts.
+  if ((shape & 0xC0) == 0x40) name->OnGetText = {&freer, &TFreer::GetText};
   freer.Countdown = 1 + in.U8() % 8;
   TWeakLink formLink(form), dsLink(ds), sourceLink(source);
   Owned<TObject> items[2][2] = {{Owned<TObject>(New<TObject>()), Owned<TObject>(New<TObject>())},

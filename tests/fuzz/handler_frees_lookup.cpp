@@ -2,7 +2,8 @@
 // Handlers that free a lookup combo box with its list open, driven by the input: a combo box
 // over a list data set of people (plain, or data-aware and bound to an order's customer key)
 // gets one of OnChange, OnEditValueChanged, OnCloseUp, OnClosePopup, OnInitPopup, OnPopup,
-// OnValidate, its OnExit or, bound, the orders' BeforePost or AfterPost set to free the combo
+// OnValidate, its OnExit, the list's Name field's OnGetText (asked as the list and the edit
+// read their texts) or, bound, the orders' BeforePost or AfterPost set to free the combo
 // box, its parent or its form after a chosen number of calls. The steps open the list, press
 // on its rows, drag past its edges with the scroll timer ticking between moves, release on a
 // row or beside the rows, turn the wheel over the open list or the edit, type into it, press
@@ -39,6 +40,10 @@ class TFreer : public TCountdownFreer {
   void HClosePopup(TcxControl*, TcxEditCloseUpReason) { Hit(); }
   void HValidate(TObject*, Variant&, String&, bool&) { Hit(); }
   void HDataSet(TDataSet*) { Hit(); }
+  void HGetText(TField* Sender, String& Text, bool) {
+    Text = Sender->GetAsString();
+    Hit();
+  }
 };
 
 struct TRun {
@@ -102,8 +107,8 @@ void Step(TRun& run) {
 }
 
 // The first byte: the victim (the combo box, its group box, the form), whether it is bound,
-// whether it sits in a group box; then the handler, the countdown, the switches and up to 24
-// steps of three bytes.
+// whether it sits in a group box; then the handler (hook % 11; 10: the list's text handler),
+// the countdown, the switches and up to 24 steps of three bytes.
 void Lookup(Platform* pf, FuzzBytes& in) {
   const uint8_t shape = in.U8();
   const bool bound = shape & 4, inBox = shape & 8;
@@ -113,7 +118,8 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   people->FieldDefs().Add("ID", TFieldType::ftInteger);
   people->FieldDefs().Add("Name", TFieldType::ftString, 20);
   AddField<TIntegerField>(form, people, "ID");
-  AddField<TStringField>(form, people, "Name")->SetSize(20);
+  TField* name = AddField<TStringField>(form, people, "Name");
+  name->SetSize(20);
   const char* names[] = {"Ann", "Bob", "Bobby", "", "Cyd", "Dora", "anna", "Bo"};
   for (int i = 1; i <= 8; ++i)
     people->AddRecord({Variant(Integer(i)), Variant(String(names[i - 1]))});
@@ -168,15 +174,19 @@ void Lookup(Platform* pf, FuzzBytes& in) {
       break;
   }
   const uint8_t hook = in.U8();
-  switch (hook % 10) {
+  bool textFrees = false;
+  switch (hook % 11) {
     case 8:
       orders->BeforePost = {&freer, &TFreer::HDataSet};
       break;
     case 9:
       orders->AfterPost = {&freer, &TFreer::HDataSet};
       break;
+    case 10:
+      textFrees = true;
+      break;
     default:
-      HookDropDown(e, &freer, hook % 10);
+      HookDropDown(e, &freer, hook % 11);
       break;
   }
   freer.Countdown = 1 + in.U8() % 6;
@@ -187,7 +197,18 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   p->SetDropDownRows(3 + (flags >> 4) % 3);
   if (flags & 8) p->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
   TRun run{pf, in, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
-  ShowAndStep(pf->host, form, e, run.edit, in, [&run] { Step(run); });
+  if (textFrees) {
+    // The list read again with its Name field's text handler set (the field is bound
+    // anew as the list opens): its controller reads every record's text, and the n-th of
+    // them frees the victim.
+    people->Close();
+    name->OnGetText = {&freer, &TFreer::HGetText};
+    try {
+      people->Open();
+    } catch (const Exception&) {
+    }
+  }
+  if (run.form.Alive()) ShowAndStep(pf->host, form, e, run.edit, in, [&run] { Step(run); });
   freer.Victim = nullptr;
   try {
     pf->host.PumpUntilIdle();

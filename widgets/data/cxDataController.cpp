@@ -293,26 +293,34 @@ void TcxCustomDataController::RecordDeleted(Integer ARecordIndex) {
     for (Integer r = ARecordIndex; r < GetRecordCount(); ++r) FixDetailRecordIndexes(r, 0);
 }
 
-void TcxCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex) {
+bool TcxCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex) {
   // Internal records (saved values, the new-item row) are checked by the storage.
   if (AFromRecordIndex >= 0) CheckRecordRange(AFromRecordIndex);
   if (AToRecordIndex >= 0) CheckRecordRange(AToRecordIndex);
+  // A record read from outside runs the program's code (a field's text handler), which may
+  // free this controller: the copy ends there.
+  TWeakLink self(this);
   // Internal fields (record handles, detail objects) belong to their record.
   for (Integer i = 0; i < FFields->GetCount(); ++i) {
     TcxCustomDataField* field = FFields->GetItem(i);
     TcxValueDef* def = field->GetValueDef();
     if (field->ReferenceField() || !def || field->IsInternal()) continue;
     const Variant value = GetValue(AFromRecordIndex, field);
+    if (!self.Alive()) return false;
     const bool text = def->TextStored();
     const String display = text ? GetDisplayText(AFromRecordIndex, field) : String();
+    if (!self.Alive()) return false;
     if (IsProviderMode() && AToRecordIndex >= 0) {
       FProvider->SetProviderValue(AToRecordIndex, field, value);
+      if (!self.Alive()) return false;
       if (text) FProvider->SetProviderDisplayText(AToRecordIndex, field, display);
+      if (!self.Alive()) return false;
     } else {
       FDataStorage->SetValue(AToRecordIndex, def, value);
       if (text) FDataStorage->SetDisplayText(AToRecordIndex, def, display);
     }
   }
+  return true;
 }
 
 void TcxCustomDataController::ClearRecordValues(Integer ARecordIndex) {
@@ -326,8 +334,7 @@ void TcxCustomDataController::ClearRecordValues(Integer ARecordIndex) {
 }
 
 void TcxCustomDataController::CopyRecord(Integer AFromRecordIndex, Integer AToRecordIndex) {
-  CopyRecordValues(AFromRecordIndex, AToRecordIndex);
-  DataChanged(dcRecord, -1, AToRecordIndex);
+  if (CopyRecordValues(AFromRecordIndex, AToRecordIndex)) DataChanged(dcRecord, -1, AToRecordIndex);
 }
 
 // A custom data source or a data set's field is the program's own code, which may free the
@@ -857,8 +864,7 @@ void TcxCustomDataController::BeginLoadRecords() {
 
 Integer TcxCustomDataController::AppendRecordFromReader(TcxValueDefReader* AReader) {
   const Integer r = FDataStorage->AppendRecord();
-  FDataStorage->ReadRecordValues(r, AReader);
-  return r;
+  return FDataStorage->ReadRecordValues(r, AReader) ? r : -1;
 }
 
 void TcxCustomDataController::EndLoadRecords() {

@@ -154,7 +154,8 @@ class TcxCustomDataController : public TPersistent {
   // ---- Loading records read elsewhere ----
   // Opens an update bracket and clears the records.
   void BeginLoadRecords();
-  // Appends a record filled from the reader (values and kept display texts).
+  // Appends a record filled from the reader (values and kept display texts); -1 when the
+  // reader's code freed the controller or stopped the reader, and the load ends there.
   Integer AppendRecordFromReader(TcxValueDefReader* AReader);
   // Closes the bracket: the rows are built anew and the focus starts afresh.
   void EndLoadRecords();
@@ -618,8 +619,9 @@ class TcxCustomDataController : public TPersistent {
   friend class TcxCustomDataRelationList;
   friend class TcxDetailInfoObject;
   void CreateRecordHandleField(bool AWanted);
-  // Values and kept texts of the non-internal fields, without notification.
-  void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
+  // Values and kept texts of the non-internal fields, without notification; False when a
+  // value read from outside (grid mode, a data source) ran code that freed the controller.
+  bool CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
   void ClearRecordValues(Integer ARecordIndex);
   // Removes the records (ascending, unique) in one pass and fixes every index up.
   void DeleteStorageRecords(const std::vector<Integer>& AList);

@@ -118,11 +118,12 @@ void TcxCustomDataController::ReadProviderRecords() {
   if (IsProviderMode()) {
     FProvider->Source()->LoadRecordHandles();
   } else {
-    // A provider with a cursor of its own: one record per position.
+    // A provider with a cursor of its own: one record per position. A record whose read
+    // ended early (the program's code freed what it read) ends the walk, without a move back.
     Owned<TcxValueDefReader> reader(FProvider->GetValueDefReaderClass().Create());
     while (frozen.Alive() && !FProvider->IsEOF()) {
       const Integer r = FDataStorage->AppendRecord();
-      FDataStorage->ReadRecordValues(r, reader.get());
+      if (!FDataStorage->ReadRecordValues(r, reader.get())) return;
       FProvider->RecordAppended(r);
       FProvider->Next();
     }

@@ -176,14 +176,14 @@ void TcxDataControllerLocateObject::ReleaseRecord() {
   FDataController->DataStorage()->DeleteRecord(record);
 }
 
-void TcxDataControllerLocateObject::ReadData(TcxValueDefReader* AValueDefReader) {
+bool TcxDataControllerLocateObject::ReadData(TcxValueDefReader* AValueDefReader) {
   TcxDataStorage* storage = FDataController->DataStorage();
   if (FRecordIndex >= 0) FRecordIndex = storage->AddInternalRecord();
   // A controller may keep some values out of its storage except while a record is read.
   TcxCustomDataController* c = FDataController;
   auto reading = WatchedPairedCall(
       c, [c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
-  storage->ReadRecordValues(FRecordIndex, AValueDefReader);
+  return storage->ReadRecordValues(FRecordIndex, AValueDefReader);
 }
 
 Integer TcxDataControllerLocateObject::FindByFields(const std::vector<TcxCustomDataField*>& AFields) {

@@ -100,8 +100,9 @@ class TcxDataControllerLocateObject : public TObject {
   // -1 until data was read.
   virtual Integer FindRecordIndex() = 0;
 
-  // Fills the internal record (allocated on first use) from the reader.
-  void ReadData(TcxValueDefReader* AValueDefReader);
+  // Fills the internal record (allocated on first use) from the reader; False when the
+  // reader's code freed the controller or stopped the reader: nothing is to be found then.
+  bool ReadData(TcxValueDefReader* AValueDefReader);
   Integer RecordIndex() const { return FRecordIndex; }
   TcxCustomDataController* DataController() const { return FDataController; }
 

@@ -121,14 +121,14 @@ void TcxCustomDataProvider::InternalEdit() {
       FEditingRecordIndex2 = c->GetRowInfo(row + 1).RecordIndex;
   }
   if (!IsEditing()) return;
-  if (!FInserting) SaveEditingRecord();
+  if (!FInserting && !SaveEditingRecord()) return;
   c->Change({dccUpdateRecord});
 }
 
-void TcxCustomDataProvider::SaveEditingRecord() {
+bool TcxCustomDataProvider::SaveEditingRecord() {
   TcxDataStorage* storage = FDataController->DataStorage();
   if (FSavedRecordIndex == 0) FSavedRecordIndex = storage->AddInternalRecord();
-  FDataController->CopyRecordValues(FEditingRecordIndex, FSavedRecordIndex);
+  return FDataController->CopyRecordValues(FEditingRecordIndex, FSavedRecordIndex);
 }
 
 // ---- Append and insert ----

@@ -205,7 +205,8 @@ class TcxCustomDataProvider : public TObject {
   friend class TcxCustomDataController;
   // The source with this provider as the calling one.
   TcxCustomDataSource* Source() const;
-  void SaveEditingRecord();
+  // False when reading the record freed the controller, and this provider with it.
+  bool SaveEditingRecord();
 
   TcxCustomDataController* FDataController;
   TcxCustomDataSource* FCustomDataSource = nullptr;

@@ -607,14 +607,25 @@ Integer TcxDataStorage::RecordID(Integer ARecordIndex) {
   return FUseRecordID ? LoadID(b) : 0;
 }
 
-void TcxDataStorage::ReadRecordValues(Integer ARecordIndex, TcxValueDefReader* AReader) {
+bool TcxDataStorage::ReadRecordValues(Integer ARecordIndex, TcxValueDefReader* AReader) {
+  // Each value is asked for before it is written: whatever the reader ran may have freed
+  // this storage (with its controller), or the records and definitions the read was given.
+  TWeakLink self(this);
+  auto goesOn = [&] { return self.Alive() && !AReader->Stopped(); };
+  if (AReader->Stopped()) return false;
   TcxValueDefs* defs = GetValueDefsByRecordIndex(ARecordIndex);
   for (Integer i = 0; i < defs->Count(); ++i) {
     TcxValueDef* def = defs->Items(i);
     if (AReader->IsInternal(def)) continue;
-    SetValue(ARecordIndex, def, AReader->GetValue(def));
-    if (def->IsTextStored()) SetDisplayText(ARecordIndex, def, AReader->GetDisplayText(def));
+    const Variant value = AReader->GetValue(def);
+    if (!goesOn()) return false;
+    SetValue(ARecordIndex, def, value);
+    if (!def->IsTextStored()) continue;
+    const String text = AReader->GetDisplayText(def);
+    if (!goesOn()) return false;
+    SetDisplayText(ARecordIndex, def, text);
   }
+  return true;
 }
 
 void TcxDataStorage::WriteRecord(Integer ARecordIndex, TStream& AStream) const {

@@ -411,6 +411,15 @@ class TcxValueDefReader : public TObject {
   virtual Variant GetValue(TcxValueDef* AValueDef);
   // True makes the storage skip the definition.
   virtual bool IsInternal(TcxValueDef* AValueDef);
+  // A value or a text may come from the program's own code (a field's text handler), which
+  // may free what the read works on: the reader then says so, and every read with it ends.
+  bool Stopped() const { return FStopped; }
+
+ protected:
+  void Stop() { FStopped = true; }
+
+ private:
+  bool FStopped = false;
 };
 
 using TcxValueDefsCompare = int (*)(TcxValueDef* A, TcxValueDef* B);
@@ -461,7 +470,9 @@ class TcxDataStorage : public TObject {
   void GetDataColumn(TcxValueDef* AValueDef, size_t ASize, std::uint64_t* AValues,
                      char* ANulls) const;
   Integer RecordID(Integer ARecordIndex);
-  void ReadRecordValues(Integer ARecordIndex, TcxValueDefReader* AReader);
+  // False when the reader's code freed this storage or stopped the reader on the way: the
+  // record is then left half read, and the caller goes no further.
+  bool ReadRecordValues(Integer ARecordIndex, TcxValueDefReader* AReader);
   void WriteRecord(Integer ARecordIndex, TStream& AStream) const;
   // All or nothing: a stream that ends early, or holds a value its field cannot take,
   // raises EReadError "Stream read error" and leaves the record as it was.

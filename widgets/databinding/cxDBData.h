@@ -306,7 +306,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // Step 2 and 3 of the editing rules: the data set's edit or insert reaches the controller.
   void EditFromDataSet();
   void InsertFromDataSet();
-  // False when a handler of a key search freed the controller, and this provider with it.
+  // False when a handler of a key search freed the controller, and this provider with it,
+  // or a text handler freed the controller, the data set or its source as it was read.
   bool SmartRefreshWatched();
   // The watched record ARecordIndex, without a bookmark, takes the data set's where the
   // data set's record can be no other stored record (just posted, say). False when not.
@@ -787,10 +788,13 @@ class TcxDBDataController : public TcxCustomDataController {
   void UpdateRelationFields();
 
   // ---- Records read again from the data set ----
-  void RereadEditingRecord();
-  void RereadRecord(Integer ARecordIndex);
+  // Both False when a text handler freed the controller, the data set or its source as the
+  // record was read: the caller goes no further.
+  bool RereadEditingRecord();
+  bool RereadRecord(Integer ARecordIndex);
   // Reads it from the data set's record of that bookmark, without moving the data set;
-  // False (nothing read) when that record is not one this controller shows.
+  // False (nothing read) when that record is not one this controller shows, or when a
+  // handler freed the controller, the data set or its source meanwhile.
   bool RereadRecordAt(Integer ARecordIndex, const TBookmarkStr& ABookmark);
 
   // ---- Grid mode ----

@@ -103,8 +103,18 @@ TcxValueDefDBReader::TDefRead& TcxValueDefDBReader::ReadOf(TcxValueDef* AValueDe
 }
 
 String TcxValueDefDBReader::GetDisplayText(TcxValueDef* AValueDef) {
-  if (TField* field = ReadOf(AValueDef).DataSetField) return field->DisplayText();
-  return inherited::GetDisplayText(AValueDef);
+  const TDefRead& r = ReadOf(AValueDef);
+  TField* field = r.DataSetField;
+  if (!field) return inherited::GetDisplayText(AValueDef);
+  // Only a text handler runs the program's code here. It may free the controller (with its
+  // storage and this reader's data fields), the data set or its source: the read ends there.
+  TcxDBDataController* c = field->OnGetText ? r.Field->DBDataController() : nullptr;
+  TcxDBDataProvider* p = c ? c->DBProvider() : nullptr;
+  if (!p || !p->DataSet()) return field->DisplayText();
+  TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
+  String text = field->DisplayText();
+  if (!watch.Alive()) Stop();
+  return text;
 }
 
 Variant TcxValueDefDBReader::GetValue(TcxValueDef* AValueDef) {
@@ -568,8 +578,7 @@ void TcxDBDataController::ReadRecordsInPlace() {
     // A detail's records are those of its master, wherever they stand.
     if (detail && !cxVariantsEqual(cxGetFieldValues(keys), FMasterDetailKeyValues)) return true;
     const Integer r = DataStorage()->AppendRecord();
-    DataStorage()->ReadRecordValues(r, reader.get());
-    if (!self.Alive()) return false;
+    if (!DataStorage()->ReadRecordValues(r, reader.get())) return false;
     p->SetRecordBookmark(r, ABookmark);
     if (!current.empty() && ds->CompareBookmarks(ABookmark, current) == 0)
       p->SetCurrentRecordIndex(r);
@@ -1041,7 +1050,7 @@ Integer TcxDBDataController::FindRecordIndexByFields(const std::vector<TcxCustom
   Owned<TcxDataControllerKeyLocateObject> locate(New<TcxDataControllerKeyLocateObject>(this));
   locate->KeyFields() = AFields;
   Owned<TcxValueDefReader> reader(DBProvider()->GetValueDefReaderClass().Create());
-  locate->ReadData(reader.get());
+  if (!locate->ReadData(reader.get())) return -1;
   return locate->FindRecordIndex();
 }
 
@@ -1150,19 +1159,20 @@ void TcxDBDataController::BindDataField(TcxDBDataField* AField, bool ALookupPass
 
 // ---- Records read again ----
 
-void TcxDBDataController::RereadEditingRecord() {
+bool TcxDBDataController::RereadEditingRecord() {
   TcxDBDataProvider* p = DBProvider();
-  if (p->EditingRecordIndex() == kNoEditRecord) return;
+  if (p->EditingRecordIndex() == kNoEditRecord) return true;
   p->WatchEditingRecord();
-  RereadRecord(p->EditingRecordIndex());
+  return RereadRecord(p->EditingRecordIndex());
 }
 
-void TcxDBDataController::RereadRecord(Integer ARecordIndex) {
+bool TcxDBDataController::RereadRecord(Integer ARecordIndex) {
   TcxDBDataProvider* p = DBProvider();
   Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
-  DataStorage()->ReadRecordValues(ARecordIndex, reader.get());
+  if (!DataStorage()->ReadRecordValues(ARecordIndex, reader.get())) return false;
   p->RecordAppended(ARecordIndex);
   if (!p->IsInsideCanInitEditing()) Change({dccUpdateRecord});
+  return true;
 }
 
 bool TcxDBDataController::RereadRecordAt(Integer ARecordIndex, const TBookmarkStr& ABookmark) {
@@ -1171,17 +1181,18 @@ bool TcxDBDataController::RereadRecordAt(Integer ARecordIndex, const TBookmarkSt
   if (!ds) return false;
   Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
   bool shown = false;
-  // The data set's handlers run as the record is read and may free this controller.
-  TWeakLink self(this);
+  // The data set's handlers run as the record is read and may free this controller, the
+  // data set or its source: the read ends there, with nothing shown.
+  TStepWatch<TcxDBDataProvider> watch(p, ds);
   ds->ReadRecords(
       [&](const TBookmarkStr& AMark) {
-        if (!self.Alive() || AMark != ABookmark) return false;
+        if (!watch.Alive() || AMark != ABookmark) return false;
         shown = p->IsDataSetRecordShown();
-        if (shown) DataStorage()->ReadRecordValues(ARecordIndex, reader.get());
+        if (shown) shown = DataStorage()->ReadRecordValues(ARecordIndex, reader.get());
         return false;
       },
       ABookmark);
-  if (!self.Alive()) return false;
+  if (!watch.Alive()) return false;
   if (shown && !p->IsInsideCanInitEditing()) Change({dccUpdateRecord});
   return shown;
 }

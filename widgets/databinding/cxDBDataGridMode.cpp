@@ -223,9 +223,12 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
     return cxTextMatches(c->GetDisplayText(kCurrentRecord, field), AText, true);
   };
   // Each step runs the data set's handlers, which may free the data set, its source or the
-  // controller: the search ends there, with nothing found.
+  // controller (a text handler too, as each record is compared): the search ends there,
+  // with nothing found.
   TStepWatch<TcxDBDataProvider> watch(this, ds);
-  if (!AIsNext && matches()) {
+  const bool here = !AIsNext && matches();
+  if (!watch.Alive()) return false;
+  if (here) {
     c->ResetFocusing();
     return true;
   }

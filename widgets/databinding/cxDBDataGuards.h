@@ -53,9 +53,10 @@ class TStepWatch {
   TWeakLink FDataSetLink;
 };
 
-// The data link's active row is put back when the step ends, while the link still has it.
+// The data link's active row is put back when the step ends, while the link still has it;
+// a link freed meanwhile (with its controller, by a text handler the step ran) is left alone.
 inline auto ActiveRecordKept(TDataLink* ALink) {
-  return TScopeExit([ALink, old = ALink->ActiveRecord()] {
+  return TWatchedScopeExit(ALink, [ALink, old = ALink->ActiveRecord()] {
     if (old >= 0 && old < ALink->RecordCount()) ALink->SetActiveRecord(old);
   });
 }

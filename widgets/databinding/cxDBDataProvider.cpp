@@ -143,8 +143,11 @@ void TcxDBDataLink::RecordChanged(TField*) { FProvider->RecordChanged(); }
 void TcxDBDataLink::UpdateData() {
   TcxDBDataProvider* p = FProvider;
   p->NotifyUpdateData();
+  // Reading the edited record again runs the text handlers, which may free the controller
+  // with this link and its provider.
+  TWeakLink self(p);
   if (p->IsSmartRefreshActive()) p->RecordChanged();
-  p->ResetChanging();
+  if (self.Alive()) p->ResetChanging();
 }
 
 // ---- TcxDBDataAssignedFields ----
@@ -1099,7 +1102,11 @@ void TcxDBDataProvider::DoEditingChanged() {
   }
   TDataSet* ds = DataSet();
   if (FDataLink->Active() && ds->State() == dsEdit) {
+    // Taking the edit reads the record, in grid mode through its text handlers, which may
+    // free the controller.
+    TWeakLink self(this);
     EditFromDataSet();
+    if (!self.Alive()) return;
   } else if (ds->State() == dsInsert) {
     // An insert that was under way when the link became active reaches the window now.
     if (FInsertSeen && !ds->ControlsDisabled() && IsGridMode() && !FInOwnOperation) InsertFromDataSet();
@@ -1144,7 +1151,10 @@ void TcxDBDataProvider::EditFromDataSet() {
     if (!self.Alive()) return;
   }
   TWatchedValue<bool> base(this, FBaseEditState, true);
-  auto reading = PairedCall([c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
+  // Saving the record reads it (in grid mode through its text handlers, which may free
+  // the controller).
+  auto reading = WatchedPairedCall(
+      c, [c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
   InternalEdit();
 }
 
@@ -1214,9 +1224,10 @@ void TcxDBDataProvider::DataSetCancel() {
 
 void TcxDBDataProvider::RecordChanged() {
   TcxDBDataController* c = DBDataController();
+  TWeakLink self(this);  // the record's text handlers may free the controller
   if ((!c->IsDetail() || !c->DataModeController()->DetailSyncEnabled() || IsDetailPositioned()) && IsEditing())
     c->RereadEditingRecord();
-  ResetChanging();
+  if (self.Alive()) ResetChanging();
 }
 
 // ---- Smart refresh ----
@@ -1332,11 +1343,13 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   }
   // The watched record reconciled, it is the one record the rows must weigh again.
   bool reconciled = false;
+  // The values read and the key searches may run handlers that free the controller, and
+  // this provider with it: then nothing more is done. A text handler that freed the data
+  // set or its source as the record was read ends the reconciling too.
+  TWeakLink controller(c);
   {
     auto bracket = UpdateBracket(c);
-    // The values read and the key searches may run handlers that free the controller, and
-    // this provider with it: then nothing more is done.
-    TWeakLink controller(c);
+    TStepWatch<TcxDBDataProvider> read(this, DataSet());
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
       reconciled = true;
       const Variant stored = c->GetRecordId(r);
@@ -1352,7 +1365,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
         const bool valid = ds->BookmarkValid(mark);
         if (!controller.Alive()) return false;
         const bool shown = valid && c->RereadRecordAt(r, mark);
-        if (!controller.Alive()) return false;
+        if (!read.Alive()) return false;
         if (!shown) {
           c->DeleteRecord(r);
           r = -1;
@@ -1373,7 +1386,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
         c->ResetFocusing();
         if (!controller.Alive()) return false;
       } else if (cxVariantsEqual(stored, current)) {
-        c->RereadRecord(r);
+        if (!c->RereadRecord(r)) return false;
       } else {
         std::vector<TField*> keys = c->GetKeyDBFields();
         const bool autoInc = keys.size() == 1 && keys[0]->DataType() == TFieldType::ftAutoInc;
@@ -1381,7 +1394,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
         const bool unlisted = newKey && c->FindRecordIndexByKey(current) < 0;
         if (!controller.Alive()) return false;
         if (unlisted) {
-          c->RereadRecord(r);
+          if (!c->RereadRecord(r)) return false;
         } else {
           const Integer found = c->FindRecordIndexByKey(stored);
           if (!controller.Alive()) return false;
@@ -1395,6 +1408,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       }
     }
   }
+  if (!controller.Alive()) return false;
   if (reconciled && r >= 0) c->ResetDetailsOfChangedKeys(r);
   if (reconciled)
     c->RefreshRecordView(r);
