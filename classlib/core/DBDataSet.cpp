@@ -1003,8 +1003,10 @@ void TDataSet::ReadRecords(const std::function<bool(const TBookmarkStr&)>& Visit
   const TRunning running(*this);
   CheckActive();
   CheckNotAsking();
-  // The filter's verdicts are known before the visits, which may not ask the handlers.
+  // The filter's verdicts are known before the visits, which may not ask the handlers. One
+  // that freed the data set leaves nothing to visit.
   if (Filtering()) KeptRecords();
+  if (FFreeHeld) return;
   Integer place = FirstVisible();
   if (!From.empty()) {
     place = InternalFindBookmark(From);

@@ -1363,7 +1363,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
         // data set on it with the key it had before). Gone, or given another master, it
         // goes from the storage.
         const bool valid = ds->BookmarkValid(mark);
-        if (!controller.Alive()) return false;
+        if (!read.Alive()) return false;
         const bool shown = valid && c->RereadRecordAt(r, mark);
         if (!read.Alive()) return false;
         if (!shown) {
