@@ -1,0 +1,136 @@
+// Two controllers on one data set through two data sources: a change the first source's
+// handler fails on still reaches the second controller.
+#include "tests/databinding/DBDataTestSupport.h"
+
+#include "classlib/core/SysUtils.h"
+#include "tests/classlib/ErrorText.h"
+
+#include <functional>
+#include <utility>
+
+using enum TFieldType;
+
+namespace missed_notice {
+
+// Raises once, when armed, from a data source's OnDataChange or the data set's AfterDelete.
+struct TOnceRaiser : TObject {
+  bool Armed = false;
+  void DataChange(TObject*, TField*) { Raise("OnDataChange failed"); }
+  void AfterDelete(TDataSet*) { Raise("AfterDelete failed"); }
+  void Raise(const char* AText) {
+    if (std::exchange(Armed, false)) throw Exception(AText);
+  }
+};
+
+// The three ways a controller knows its records: by place, by key, by key with smart refresh.
+const char* const kModes[] = {"by place", "by key", "by key, smart refresh"};
+
+class DBDataMissedNotice : public DBDataTest {
+ protected:
+  // ID 1..5 (or the IDs given), NAME "n<ID>".
+  void MakeSet(const std::vector<Integer>& AIds = {1, 2, 3, 4, 5}) {
+    std::vector<std::vector<Variant>> rows;
+    for (size_t i = 0; i < AIds.size(); ++i)
+      rows.push_back({AIds[i], String("n") + IntToStr(AIds[i]) +
+                                   (i > 0 && AIds[i] == AIds[i - 1] ? "b" : "")});
+    MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, rows);
+    DS->Open();
+  }
+  TcxDBDataController* Make(Owned<TcxDBDataController>& AOwned, TDataSource* ASource,
+                            Integer AMode) {
+    AOwned.reset(New<TcxDBDataController>(nullptr));
+    AddItems(AOwned.get(), {"ID", "NAME"});
+    AOwned->SetKeyFieldNames(AMode > 0 ? "ID" : "");
+    AOwned->DataModeController()->SetSmartRefresh(AMode == 2);
+    AOwned->SetDataSource(ASource);
+    return AOwned.get();
+  }
+  // The NAME of each row, in row order.
+  static String Rows(TcxDBDataController* AController) {
+    String r;
+    for (Integer row = 0; row < AController->GetRowCount(); ++row)
+      r += VarToStr(AController->GetItemValue(AController->GetRowInfo(row).RecordIndex, 1)) + " ";
+    return r;
+  }
+  // The NAME of each record of the data set, in its order; the cursor stays where it is.
+  String Records() {
+    String r;
+    const TBookmarkStr at = DS->Bookmark();
+    DS->DisableControls();
+    for (DS->First(); !DS->Eof(); DS->Next()) r += DS->FieldByName("NAME")->GetAsString() + " ";
+    if (!at.empty() && DS->BookmarkValid(at)) DS->GotoBookmark(at);
+    DS->EnableControls();
+    return r;
+  }
+  void Focus(TcxDBDataController* AController, const String& AName) {
+    for (Integer row = 0; row < AController->GetRowCount(); ++row)
+      if (VarToStr(AController->GetItemValue(AController->GetRowInfo(row).RecordIndex, 1)) ==
+          AName) {
+        AController->ChangeFocusedRowIndex(row);
+        return;
+      }
+    ADD_FAILURE() << "no row shows " << AName.c_str();
+  }
+  // Edits the focused record's NAME through the controller and posts it.
+  static void EditName(TcxDBDataController* AController, const String& AName) {
+    AController->Edit();
+    AController->SetEditValue(1, Variant(AName), TcxDataEditValueSource::evsValue);
+    AController->PostEditing();
+  }
+};
+
+TEST_F(DBDataMissedNotice, TheOtherControllerHearsADeletionAFailedHandlerInterrupted) {
+  for (Integer mode = 0; mode < 3; ++mode)
+    for (bool bySelection : {false, true}) {
+      SCOPED_TRACE(std::string(kModes[mode]) + (bySelection ? ", DeleteSelection" : ", by code"));
+      MakeSet();
+      TcxDBDataController* first = MakeController({"ID", "NAME"}, mode > 0 ? "ID" : "");
+      first->DataModeController()->SetSmartRefresh(mode == 2);
+      TDataSource* second = New<TDataSource>(Owner.get());
+      second->SetDataSet(DS);
+      Owned<TcxDBDataController> otherOwned;
+      TcxDBDataController* other = Make(otherOwned, second, mode);
+      TOnceRaiser raiser;
+      Source->OnDataChange = TDataChangeEvent(&raiser, &TOnceRaiser::DataChange);
+      if (bySelection) {
+        // The deletion stops at the first AfterDelete (of n4, the last selected); the first
+        // source's handler then fails as the controls come back, an error that unwinding drops.
+        TOnceRaiser afterDelete;
+        DS->AfterDelete = TDataSetNotifyEvent(&afterDelete, &TOnceRaiser::AfterDelete);
+        first->SetMultiSelect(true);
+        first->ChangeRowSelection(1, true);
+        first->ChangeRowSelection(3, true);
+        afterDelete.Armed = raiser.Armed = true;
+        EXPECT_EQ(MessageOf([&] { first->DeleteSelection(); }), "AfterDelete failed");
+        DS->AfterDelete = nullptr;
+      } else {
+        DS->DisableControls();
+        DS->Locate("ID", Variant(2), {});
+        DS->Delete();
+        DS->Locate("ID", Variant(4), {});
+        DS->Delete();
+        raiser.Armed = true;
+        EXPECT_EQ(MessageOf([&] { DS->EnableControls(); }), "OnDataChange failed");
+      }
+      const String left = bySelection ? "n1 n2 n3 n5 " : "n1 n3 n5 ";
+      EXPECT_EQ(Records(), left);
+      EXPECT_EQ(Rows(first), left);
+      EXPECT_EQ(Rows(other), left);
+      DS->Last();
+      DS->First();
+      EXPECT_EQ(Rows(other), left);
+      // Acting on its rows reaches the records they show.
+      Focus(other, "n3");
+      other->DeleteFocused();
+      Focus(other, "n5");
+      EditName(other, "edited");
+      const String after = bySelection ? "n1 n2 edited " : "n1 edited ";
+      EXPECT_EQ(Records(), after);
+      EXPECT_EQ(Rows(other), after);
+      EXPECT_EQ(Rows(first), after);
+      otherOwned.reset();
+      C.reset();
+    }
+}
+
+}  // namespace missed_notice
