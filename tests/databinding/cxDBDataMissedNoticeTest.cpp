@@ -1,5 +1,7 @@
 // Two controllers on one data set through two data sources: a change the first source's
-// handler fails on still reaches the second controller.
+// handler fails on still reaches the second controller; and a controller whose rows are
+// behind the data set (its controls disabled meanwhile) acts on the record its row shows, or
+// refuses, never on another record.
 #include "tests/databinding/DBDataTestSupport.h"
 
 #include "classlib/core/SysUtils.h"
@@ -129,6 +131,77 @@ TEST_F(DBDataMissedNotice, TheOtherControllerHearsADeletionAFailedHandlerInterru
       EXPECT_EQ(Rows(other), after);
       EXPECT_EQ(Rows(first), after);
       otherOwned.reset();
+      C.reset();
+    }
+}
+
+TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefuses) {
+  struct Case {
+    const char* Name;
+    std::vector<Integer> Ids;
+    const char* Row;                              // the row acted on
+    std::function<void(TMemoryDataSet*)> Unseen;  // done while the controls are disabled
+    std::function<void(TcxDBDataController*)> Act;
+    bool Refused;
+    const char* Records;  // the data set's records afterwards
+  };
+  auto gone = [](Integer AId) {
+    return [AId](TMemoryDataSet* ds) {
+      ds->Locate("ID", Variant(AId), {});
+      ds->Delete();
+    };
+  };
+  auto moved = [](TMemoryDataSet* ds) { ds->MoveBy(2); };
+  auto deleteFocused = [](TcxDBDataController* c) { c->DeleteFocused(); };
+  auto edit = [](TcxDBDataController* c) { EditName(c, "edited"); };
+  auto insert = [](TcxDBDataController* c) {
+    c->Insert();
+    c->SetEditValue(0, Variant(Integer(9)), TcxDataEditValueSource::evsValue);
+    c->SetEditValue(1, Variant("new"), TcxDataEditValueSource::evsValue);
+    c->PostEditing();
+  };
+  const Case cases[] = {
+      {"delete, record gone", {1, 2, 3, 4, 5}, "n2", gone(2), deleteFocused, true, "n1 n3 n4 n5 "},
+      {"edit, record gone", {1, 2, 3, 4, 5}, "n4", gone(4), edit, true, "n1 n2 n3 n5 "},
+      {"insert before, record gone", {1, 2, 3, 4, 5}, "n2", gone(2), insert, true, "n1 n3 n4 n5 "},
+      // (An edit or insert needs the controls: the controller starts it on hearing of it.)
+      {"delete, data set moved",
+       {1, 2, 3, 4, 5},
+       "n2",
+       moved,
+       deleteFocused,
+       false,
+       "n1 n3 n4 n5 "},
+      // Records sharing a key: the search for the gone one's key finds the other.
+      {"delete, record sharing its key gone",
+       {1, 2, 2, 3},
+       "n2",
+       gone(2),
+       deleteFocused,
+       true,
+       "n1 n2b n3 "},
+      {"edit, record sharing its key gone", {1, 2, 2, 3}, "n2", gone(2), edit, true, "n1 n2b n3 "},
+  };
+  for (Integer mode = 0; mode < 3; ++mode)
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(kModes[mode]) + ": " + c.Name);
+      MakeSet(c.Ids);
+      TcxDBDataController* controller = MakeController({"ID", "NAME"}, mode > 0 ? "ID" : "");
+      controller->DataModeController()->SetSmartRefresh(mode == 2);
+      Focus(controller, c.Row);
+      DS->DisableControls();
+      c.Unseen(DS);
+      if (c.Refused) {
+        EXPECT_EQ(MessageOf<EcxInvalidDataControllerOperation>([&] { c.Act(controller); }),
+                  "The record is no longer in the data set");
+        EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+      } else {
+        c.Act(controller);
+      }
+      EXPECT_EQ(Records(), c.Records);
+      DS->EnableControls();
+      EXPECT_EQ(Records(), c.Records);
+      EXPECT_EQ(Rows(controller), c.Records);
       C.reset();
     }
 }

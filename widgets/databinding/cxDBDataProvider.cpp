@@ -506,20 +506,6 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   return result;
 }
 
-// The controller's own edit or deletion is of its record: the data set may stand elsewhere
-// (where a clone's read left it, on a sibling's record, on one a filter hid and the focus
-// left for the row now in its place), which the record's bookmark tells.
-bool TcxDBDataProvider::StandOnRecord(Integer ARecordIndex) {
-  TDataSet* ds = DataSet();
-  const TBookmarkStr mark = RecordBookmark(ARecordIndex);
-  if (!ds || ds->State() != dsBrowse || !IsSyncMode() || mark.empty() ||
-      !ds->BookmarkAvailable() || ds->Bookmark() == mark)
-    return true;
-  TStepWatch<TcxDBDataProvider> watch(this, ds);
-  DBDataController()->FocusRecordInDataSet(ARecordIndex);
-  return watch.Alive();
-}
-
 // ---- Editing ----
 
 template <class F>
@@ -554,6 +540,10 @@ void TcxDBDataProvider::Append() {
 }
 
 void TcxDBDataProvider::Insert() {
+  // The new record goes in front of the focused one, so the data set stands on that first.
+  TcxDBDataController* c = DBDataController();
+  const Integer focused = c->GetFocusedRecordIndex();
+  if (focused >= 0 && !c->IsNewItemRowActive() && !StandOnRecord(focused)) return;
   TWatchedValue<bool> guard(this, FInOwnInsert, true);
   OwnOperation([this] {
     if (TDataSet* ds = DataSet()) ds->Insert();
