@@ -6,6 +6,7 @@
 
 #include "classlib/core/SysUtils.h"
 #include "tests/classlib/ErrorText.h"
+#include "widgets/data/cxFilter.h"
 
 #include <functional>
 #include <utility>
@@ -13,6 +14,13 @@
 using enum TFieldType;
 
 namespace missed_notice {
+
+// Hides the record with ID 2.
+struct TTwoHider : TObject {
+  void Filter(TDataSet* ADataSet, bool& AAccept) {
+    AAccept = ADataSet->FieldByName("ID")->Value() != Variant(Integer(2));
+  }
+};
 
 // Raises once, when armed, from a data source's OnDataChange or the data set's AfterDelete.
 struct TOnceRaiser : TObject {
@@ -143,6 +151,7 @@ TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefus
     std::function<void(TMemoryDataSet*)> Unseen;  // done while the controls are disabled
     std::function<void(TcxDBDataController*)> Act;
     bool Refused;
+    bool Unmarked;        // the row's bookmark not known
     const char* Records;  // the data set's records afterwards
   };
   auto gone = [](Integer AId) {
@@ -152,6 +161,11 @@ TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefus
     };
   };
   auto moved = [](TMemoryDataSet* ds) { ds->MoveBy(2); };
+  TTwoHider hider;
+  auto hidden = [&hider](TMemoryDataSet* ds) {
+    ds->OnFilterRecord = TFilterRecordEvent(&hider, &TTwoHider::Filter);
+    ds->SetFiltered(true);
+  };
   auto deleteFocused = [](TcxDBDataController* c) { c->DeleteFocused(); };
   auto edit = [](TcxDBDataController* c) { EditName(c, "edited"); };
   auto insert = [](TcxDBDataController* c) {
@@ -161,15 +175,38 @@ TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefus
     c->PostEditing();
   };
   const Case cases[] = {
-      {"delete, record gone", {1, 2, 3, 4, 5}, "n2", gone(2), deleteFocused, true, "n1 n3 n4 n5 "},
-      {"edit, record gone", {1, 2, 3, 4, 5}, "n4", gone(4), edit, true, "n1 n2 n3 n5 "},
-      {"insert before, record gone", {1, 2, 3, 4, 5}, "n2", gone(2), insert, true, "n1 n3 n4 n5 "},
+      {"delete, record gone",
+       {1, 2, 3, 4, 5},
+       "n2",
+       gone(2),
+       deleteFocused,
+       true,
+       false,
+       "n1 n3 n4 n5 "},
+      {"edit, record gone", {1, 2, 3, 4, 5}, "n4", gone(4), edit, true, false, "n1 n2 n3 n5 "},
+      {"insert before, record gone",
+       {1, 2, 3, 4, 5},
+       "n2",
+       gone(2),
+       insert,
+       true,
+       false,
+       "n1 n3 n4 n5 "},
+      {"delete, record hidden by the data set's filter",
+       {1, 2, 3, 4, 5},
+       "n2",
+       hidden,
+       deleteFocused,
+       true,
+       false,
+       "n1 n3 n4 n5 "},
       // (An edit or insert needs the controls: the controller starts it on hearing of it.)
       {"delete, data set moved",
        {1, 2, 3, 4, 5},
        "n2",
        moved,
        deleteFocused,
+       false,
        false,
        "n1 n3 n4 n5 "},
       // Records sharing a key: the search for the gone one's key finds the other.
@@ -179,8 +216,26 @@ TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefus
        gone(2),
        deleteFocused,
        true,
+       false,
        "n1 n2b n3 "},
-      {"edit, record sharing its key gone", {1, 2, 2, 3}, "n2", gone(2), edit, true, "n1 n2b n3 "},
+      {"edit, record sharing its key gone",
+       {1, 2, 2, 3},
+       "n2",
+       gone(2),
+       edit,
+       true,
+       false,
+       "n1 n2b n3 "},
+      // A record whose bookmark the controller never learned (a read a handler broke off):
+      // the data set's record is another row's.
+      {"delete, record gone, its bookmark unknown",
+       {1, 2, 3, 4, 5},
+       "n2",
+       gone(2),
+       deleteFocused,
+       true,
+       true,
+       "n1 n3 n4 n5 "},
   };
   for (Integer mode = 0; mode < 3; ++mode)
     for (const Case& c : cases) {
@@ -189,6 +244,8 @@ TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefus
       TcxDBDataController* controller = MakeController({"ID", "NAME"}, mode > 0 ? "ID" : "");
       controller->DataModeController()->SetSmartRefresh(mode == 2);
       Focus(controller, c.Row);
+      if (c.Unmarked)
+        controller->DBProvider()->SetRecordBookmark(controller->GetFocusedRecordIndex(), {});
       DS->DisableControls();
       c.Unseen(DS);
       if (c.Refused) {
@@ -204,6 +261,22 @@ TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefus
       EXPECT_EQ(Rows(controller), c.Records);
       C.reset();
     }
+  // No row focused (the controller's own filter hides every record): the data set's record
+  // is none a row shows, and is not edited.
+  for (Integer mode = 0; mode < 3; ++mode) {
+    SCOPED_TRACE(std::string(kModes[mode]) + ": edit, no row focused");
+    MakeSet();
+    TcxDBDataController* controller = MakeController({"ID", "NAME"}, mode > 0 ? "ID" : "");
+    controller->DataModeController()->SetSmartRefresh(mode == 2);
+    Focus(controller, "n3");
+    controller->Filter()->Root()->AddItem(controller->GetItem(0), TcxFilterOperatorKind::foLess, 0,
+                                          "0");
+    controller->Filter()->SetActive(true);
+    ASSERT_EQ(controller->GetFocusedRecordIndex(), -1);
+    EditName(controller, "edited");
+    EXPECT_EQ(Records(), "n1 n2 n3 n4 n5 ");
+    C.reset();
+  }
 }
 
 }  // namespace missed_notice

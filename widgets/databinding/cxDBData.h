@@ -245,8 +245,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   TBookmarkStr RecordBookmark(Integer ARecordIndex) const;
   // Moves the data set onto the stored record where it browses or edits another one, before
   // the controller acts on the data set's current record. False when a handler of the move
-  // freed the data set, its source or the controller. Where the data set no longer holds the
-  // record, or its search lands on another one, nothing is acted on: ARequired raises
+  // freed the data set, its source or the controller, or where no record is given (-1) while
+  // the data set browses or edits one. Where the data set no longer holds the record, or its
+  // search lands on another one, nothing is acted on: ARequired raises
   // EcxInvalidDataControllerOperation ("The record is no longer in the data set"), else the
   // answer is false.
   bool StandOnRecord(Integer ARecordIndex, bool ARequired = true);
@@ -311,6 +312,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // Whether the data set, moved towards the record with AMark (AFound: the move says it
   // arrived), stands on that record (cxDBDataStanding.cpp).
   bool StandsOnRecord(Integer ARecordIndex, const TBookmarkStr& AMark, bool AFound);
+  // The same for a record whose bookmark is not known.
+  bool StandsOnUnmarkedRecord(Integer ARecordIndex);
   // The keyed deletion of DeleteRecords: the records deleted go into AStored; false when a
   // handler freed the data set, its source or the controller.
   bool DeleteRecordsByKey(const std::vector<Integer>& AList, std::vector<Integer>& AStored);

@@ -15,27 +15,46 @@ const TResStringRec cxSDBRecordNotInDataSet = {63215, "The record is no longer i
 // (where a clone's read left it, on a sibling's record, on one a filter hid and the focus
 // left for the row now in its place, or anywhere after a change this view has not heard of),
 // which the record's bookmark tells. An edit of another record under way is settled by the
-// move, as by a focus change; an insert under way stands on no record and is left alone.
+// move, as by a focus change; an insert under way stands on no record and is left alone, as
+// is the grid mode's window, whose rows are the data set's buffered records.
 bool TcxDBDataProvider::StandOnRecord(Integer ARecordIndex, bool ARequired) {
   TDataSet* ds = DataSet();
+  const bool onRecord = ds && (ds->State() == dsBrowse || ds->State() == dsEdit) && IsSyncMode();
+  // No record (no row focused): the record the data set browses or edits is none a row shows,
+  // and is left alone. An empty data set has none to leave alone (an edit there inserts one).
+  if (ARecordIndex < 0) return !onRecord || ds->IsEmpty();
+  if (!onRecord || IsGridMode()) return true;
   const TBookmarkStr mark = RecordBookmark(ARecordIndex);
-  if (!ds || (ds->State() != dsBrowse && ds->State() != dsEdit) || !IsSyncMode() || mark.empty() ||
-      !ds->BookmarkAvailable() || ds->Bookmark() == mark)
+  if (ds->BookmarkAvailable() &&
+      (mark.empty() ? StandsOnUnmarkedRecord(ARecordIndex) : ds->Bookmark() == mark))
     return true;
   // Asking and moving run the data set's filter and scroll handlers.
   TStepWatch<TcxDBDataProvider> watch(this, ds);
   // A bookmark stays valid while its record exists: one that no longer finds it tells that
   // the record is gone (or hidden by the data set's filter), and nothing moves.
-  bool standing = ds->BookmarkValid(mark);
+  bool standing = mark.empty() || ds->BookmarkValid(mark);
   if (!watch.Alive()) return false;
   if (standing) {
     const bool found = DBDataController()->FocusRecordInDataSet(ARecordIndex);
     if (!watch.Alive()) return false;
-    standing = StandsOnRecord(ARecordIndex, mark, found);
+    standing = mark.empty() ? found && StandsOnUnmarkedRecord(ARecordIndex)
+                            : StandsOnRecord(ARecordIndex, mark, found);
     if (!watch.Alive()) return false;
   }
   if (!standing && ARequired) cxDataControllerError(cxSDBRecordNotInDataSet);
   return standing;
+}
+
+// A record no bookmark is known for yet (one inserted, say): the data set's record is taken
+// for it unless another row shows that record, or (with keys) it holds another key.
+bool TcxDBDataProvider::StandsOnUnmarkedRecord(Integer ARecordIndex) {
+  TDataSet* ds = DataSet();
+  if (!ds->BookmarkAvailable()) return false;
+  const Integer shown = BookmarkedRecordIndex(ds->Bookmark());
+  if (shown >= 0 && shown != ARecordIndex) return false;
+  TcxDBDataController* c = DBDataController();
+  return !c->IdentifiesRecordsByKey() ||
+         cxVariantsEqual(c->GetDataSetKeyValues(), c->GetRecordId(ARecordIndex));
 }
 
 // Whether the data set, moved towards the record with AMark (AFound: the controller's move
