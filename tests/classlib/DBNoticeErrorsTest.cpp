@@ -59,7 +59,8 @@ class TNoticeLink : public TDataLink {
   }
 };
 
-// A data source's own handlers: they log, and raise "<tag> failed" once when Fails runs.
+// A data source's own handlers, and the data set's After handlers: they log, and raise
+// "<tag> failed" once when Fails runs.
 struct TSourceHandlers : TObject {
   String Tag;
   std::vector<String> Log;
@@ -67,6 +68,7 @@ struct TSourceHandlers : TObject {
   void DataChange(TObject*, TField*) { Hear("DataChange"); }
   void StateChange(TObject*) { Hear("StateChange"); }
   void UpdateData(TObject*) { Hear("UpdateData"); }
+  void After(TDataSet*) { Hear("After"); }
   void Hear(const String& AWhat) {
     Log.push_back(AWhat);
     if (AWhat != Fails) return;
@@ -75,13 +77,8 @@ struct TSourceHandlers : TObject {
   }
 };
 
-struct TAfterHandlers : TObject {
-  std::vector<String> Log;
-  void Post(TDataSet*) { Log.push_back("AfterPost"); }
-  void Delete(TDataSet*) { Log.push_back("AfterDelete"); }
-};
-
 using Step = std::function<void(TMemoryDataSet*)>;
+using Log = std::vector<String>;
 
 // One data set and two sources: the first with links A and B (A joined first, so it hears
 // first) and handlers S1, the second with link C and handlers S2.
@@ -92,12 +89,11 @@ class DataSetNoticeErrors : public ::testing::Test {
     DS->FieldDefs().Add("ID", ftInteger);
     DS->FieldDefs().Add("NAME", ftString, 10);
     for (int i = 1; i <= 5; ++i) DS->AddRecord({i, "n" + std::to_string(i)});
-    DS->AfterPost = TDataSetNotifyEvent(&After, &TAfterHandlers::Post);
-    DS->AfterDelete = TDataSetNotifyEvent(&After, &TAfterHandlers::Delete);
+    DS->AfterPost = DS->AfterDelete = DS->AfterCancel = DS->AfterEdit =
+        TDataSetNotifyEvent(&Afters, &TSourceHandlers::After);
     First.reset(New<TDataSource>(nullptr));
     Second.reset(New<TDataSource>(nullptr));
     S1.Tag = "S1";
-    S2.Tag = "S2";
     for (auto [source, handlers] : {std::pair(First.get(), &S1), std::pair(Second.get(), &S2)}) {
       source->SetDataSet(DS);
       source->OnDataChange = TDataChangeEvent(handlers, &TSourceHandlers::DataChange);
@@ -117,9 +113,7 @@ class DataSetNoticeErrors : public ::testing::Test {
   }
   void ClearLogs() {
     for (TNoticeLink* l : {&A, &B, &C}) l->Log.clear();
-    S1.Log.clear();
-    S2.Log.clear();
-    After.Log.clear();
+    for (TSourceHandlers* h : {&S1, &S2, &Afters}) h->Log.clear();
   }
   String Names() {
     String s;
@@ -132,143 +126,86 @@ class DataSetNoticeErrors : public ::testing::Test {
   TMemoryDataSet* DS = nullptr;
   Owned<TDataSource> First, Second;
   TNoticeLink A{"A"}, B{"B"}, C{"C"};
-  TSourceHandlers S1, S2;
-  TAfterHandlers After;
+  TSourceHandlers S1, S2, Afters;
 };
 
 TEST_F(DataSetNoticeErrors, AChangeReachesEveryLinkWhereARequestStopsAtTheFirstError) {
-  struct Case {
-    const char* Name;
-    Step Prepare, Run;
-    const char* Fails;                // what A raises on
-    std::vector<String> Heard;        // what B and C hear, as when nobody raises
-    std::vector<String> SourceHeard;  // what S1 and S2 hear
-    const char* Names;                // the records afterwards
-    TDataSetState State;
-    std::vector<String> After;  // the data set's After handlers that ran
+  // A and C fail on what they hear first of the step, and S1 on its first notice: every link
+  // and source still hears every notice of the step (what they hear when none fails), A's
+  // error comes last, and the data set's After handler does not run.
+  auto check = [&](const char* AName, const Step& APrepare, const Step& ARun, const Log& AHeard,
+                   const Log& ASourceHeard, const char* ANames, TDataSetState AState) {
+    SCOPED_TRACE(AName);
+    TearDown();
+    SetUp();
+    APrepare(DS);
+    ClearLogs();
+    A.Fails = C.Fails = AHeard[0] == "UpdateData" ? AHeard[1] : AHeard[0];
+    S1.Fails = ASourceHeard[ASourceHeard[0] == "UpdateData" ? 1 : 0];
+    EXPECT_EQ(MessageOf([&] { ARun(DS); }), "A failed");
+    for (TNoticeLink* l : {&A, &B, &C}) EXPECT_EQ(l->Log, AHeard) << l->Tag.c_str();
+    EXPECT_EQ(S1.Log, ASourceHeard);
+    EXPECT_EQ(S2.Log, ASourceHeard);
+    EXPECT_EQ(Afters.Log, Log{});
+    EXPECT_EQ(DS->State(), AState);
+    if (AState == dsInactive) {
+      DS->Open();  // closed whole: it opens again
+      EXPECT_EQ(DS->RecordCount(), 5);
+    } else {
+      if (AState != dsBrowse) DS->Cancel();
+      EXPECT_EQ(Names(), ANames);
+    }
   };
   const Step none = [](TMemoryDataSet*) {};
   const Step edited = [](TMemoryDataSet* ds) {
     ds->Edit();
     ds->FieldByName("NAME")->SetAsString("x");
   };
-  const Case cases[] = {
-      {"deletions while the controls were disabled",
-       [](TMemoryDataSet* ds) {
-         ds->DisableControls();
-         ds->Next();
-         ds->Delete();
-         ds->Next();
-         ds->Delete();
-       },
-       [](TMemoryDataSet* ds) { ds->EnableControls(); },
-       "DataSetChanged",
-       {"DataSetChanged"},
-       {"DataChange"},
-       "n1 n3 n5 ",
-       dsBrowse,
-       {}},
-      {"a move",
-       none,
-       [](TMemoryDataSet* ds) { ds->Next(); },
-       "Scrolled 1",
-       {"Scrolled 1"},
-       {"DataChange"},
-       "n1 n2 n3 n4 n5 ",
-       dsBrowse,
-       {}},
-      {"a deletion",
-       none,
-       [](TMemoryDataSet* ds) { ds->Delete(); },
-       "DataSetChanged",
-       {"DataSetChanged"},
-       {"DataChange"},
-       "n2 n3 n4 n5 ",
-       dsBrowse,
-       {}},
-      {"a value",
-       [](TMemoryDataSet* ds) { ds->Edit(); },
-       [](TMemoryDataSet* ds) { ds->FieldByName("NAME")->SetAsString("x"); },
-       "RecordChanged NAME",
-       {"RecordChanged NAME"},
-       {"DataChange"},
-       "n1 n2 n3 n4 n5 ",
-       dsEdit,
-       {}},
-      // The state's notice fails; the window's notice after it still goes out.
-      {"a post",
-       edited,
-       [](TMemoryDataSet* ds) { ds->Post(); },
-       "Editing off",
-       {"UpdateData", "Editing off", "DataSetChanged"},
-       {"UpdateData", "StateChange", "DataChange"},
-       "x n2 n3 n4 n5 ",
-       dsBrowse,
-       {}},
-      {"a cancel",
-       edited,
-       [](TMemoryDataSet* ds) { ds->Cancel(); },
-       "Editing off",
-       {"Editing off", "DataSetChanged"},
-       {"StateChange", "DataChange"},
-       "n1 n2 n3 n4 n5 ",
-       dsBrowse,
-       {}},
-      // An insert its links failed to hear of is given up, as when OnNewRecord raises.
-      {"an insert",
-       none,
-       [](TMemoryDataSet* ds) { ds->Insert(); },
-       "Editing on",
-       {"Editing on", "Editing off", "DataSetChanged"},
-       {"StateChange", "StateChange", "DataChange"},
-       "n1 n2 n3 n4 n5 ",
-       dsBrowse,
-       {}},
-      {"the closing",
-       none,
-       [](TMemoryDataSet* ds) { ds->Close(); },
-       "Active off",
-       {"Active off"},
-       {"StateChange"},
-       "",
-       dsInactive,
-       {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TearDown();
-    SetUp();
-    c.Prepare(DS);
-    ClearLogs();
-    // A and C fail on the change, and S1 on its first notice of it: A's error is the one
-    // reported.
-    A.Fails = C.Fails = c.Fails;
-    S1.Fails = c.SourceHeard[c.SourceHeard[0] == "UpdateData" ? 1 : 0];
-    EXPECT_EQ(MessageOf([&] { c.Run(DS); }), "A failed");
-    EXPECT_EQ(A.Log, c.Heard);
-    EXPECT_EQ(B.Log, c.Heard);
-    EXPECT_EQ(C.Log, c.Heard);
-    EXPECT_EQ(S1.Log, c.SourceHeard);
-    EXPECT_EQ(S2.Log, c.SourceHeard);
-    EXPECT_EQ(DS->State(), c.State);
-    EXPECT_EQ(After.Log, c.After);
-    if (c.State == dsInactive) {
-      // Closed whole: it opens again.
-      DS->Open();
-      EXPECT_EQ(DS->RecordCount(), 5);
-    } else {
-      if (c.State != dsBrowse) DS->Cancel();
-      EXPECT_EQ(Names(), c.Names);
-    }
-  }
-  TearDown();
-  SetUp();
+  check(
+      "deletions while the controls were disabled",
+      [](TMemoryDataSet* ds) {
+        ds->DisableControls();
+        ds->Next();
+        ds->Delete();
+        ds->Next();
+        ds->Delete();
+      },
+      [](TMemoryDataSet* ds) { ds->EnableControls(); }, {"DataSetChanged"}, {"DataChange"},
+      "n1 n3 n5 ", dsBrowse);
+  check(
+      "a move", none, [](TMemoryDataSet* ds) { ds->Next(); }, {"Scrolled 1"}, {"DataChange"},
+      "n1 n2 n3 n4 n5 ", dsBrowse);
+  check(
+      "a deletion", none, [](TMemoryDataSet* ds) { ds->Delete(); }, {"DataSetChanged"},
+      {"DataChange"}, "n2 n3 n4 n5 ", dsBrowse);
+  check(
+      "a value", [](TMemoryDataSet* ds) { ds->Edit(); },
+      [](TMemoryDataSet* ds) { ds->FieldByName("NAME")->SetAsString("x"); }, {"RecordChanged NAME"},
+      {"DataChange"}, "n1 n2 n3 n4 n5 ", dsEdit);
+  // The state's notice fails; the window's notice after it still goes out.
+  check(
+      "a post", edited, [](TMemoryDataSet* ds) { ds->Post(); },
+      {"UpdateData", "Editing off", "DataSetChanged"}, {"UpdateData", "StateChange", "DataChange"},
+      "x n2 n3 n4 n5 ", dsBrowse);
+  check(
+      "a cancel", edited, [](TMemoryDataSet* ds) { ds->Cancel(); },
+      {"Editing off", "DataSetChanged"}, {"StateChange", "DataChange"}, "n1 n2 n3 n4 n5 ",
+      dsBrowse);
+  // An insert its links failed to hear of is given up, as when OnNewRecord raises.
+  check(
+      "an insert", none, [](TMemoryDataSet* ds) { ds->Insert(); },
+      {"Editing on", "Editing off", "DataSetChanged"}, {"StateChange", "StateChange", "DataChange"},
+      "n1 n2 n3 n4 n5 ", dsBrowse);
+  check(
+      "the closing", none, [](TMemoryDataSet* ds) { ds->Close(); }, {"Active off"}, {"StateChange"},
+      "", dsInactive);
+
   // A source's own handler failing: the other source's links still hear.
   ClearLogs();
   S1.Fails = "DataChange";
   EXPECT_EQ(MessageOf([&] { DS->Last(); }), "S1 failed");
-  EXPECT_EQ(C.Log, std::vector<String>{"DataSetChanged"});
-  EXPECT_EQ(S2.Log, std::vector<String>{"DataChange"});
+  EXPECT_EQ(C.Log, Log{"DataSetChanged"});
+  EXPECT_EQ(S2.Log, Log{"DataChange"});
   // A link freeing the data set after another raised: the notice ends there, the error
   // still reaches the caller.
   ClearLogs();
@@ -287,28 +224,25 @@ TEST_F(DataSetNoticeErrors, AChangeReachesEveryLinkWhereARequestStopsAtTheFirstE
   DS->Edit();
   DS->FieldByName("NAME")->SetAsString("x");
   ClearLogs();
+  for (TNoticeLink* l : {&A, &B, &C}) l->LogsBrowseMode = true;
   A.Fails = "UpdateData";
   EXPECT_EQ(MessageOf([&] { DS->Post(); }), "A failed");
-  EXPECT_EQ(B.Log, std::vector<String>{});
-  EXPECT_EQ(C.Log, std::vector<String>{});
-  EXPECT_EQ(S1.Log, std::vector<String>{});
+  EXPECT_EQ(B.Log, Log{});
+  EXPECT_EQ(C.Log, Log{});
+  EXPECT_EQ(S1.Log, Log{});
   EXPECT_EQ(DS->State(), dsEdit);
   // An edit that cannot be settled: the data set does not move.
-  ClearLogs();
-  for (TNoticeLink* l : {&A, &B, &C}) l->LogsBrowseMode = true;
   A.Fails = "CheckBrowseMode";
   EXPECT_EQ(MessageOf([&] { DS->Next(); }), "A failed");
-  EXPECT_EQ(B.Log, std::vector<String>{});
-  EXPECT_EQ(C.Log, std::vector<String>{});
+  EXPECT_EQ(B.Log, Log{});
+  EXPECT_EQ(C.Log, Log{});
   EXPECT_EQ(DS->State(), dsEdit);
   EXPECT_EQ(DS->RecNo(), 1);
-  DS->Cancel();
   // Focusing a field's control: the search stops at the link that failed.
-  ClearLogs();
   A.Fails = "FocusControl";
   EXPECT_EQ(MessageOf([&] { DS->FieldByName("NAME")->FocusControl(); }), "A failed");
-  EXPECT_EQ(B.Log, std::vector<String>{});
-  EXPECT_EQ(C.Log, std::vector<String>{});
+  EXPECT_EQ(B.Log, Log{});
+  EXPECT_EQ(C.Log, Log{});
 }
 
 }  // namespace notice_errors

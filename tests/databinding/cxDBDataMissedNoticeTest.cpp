@@ -46,6 +46,7 @@ class DBDataMissedNotice : public DBDataTest {
     MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, rows);
     DS->Open();
   }
+  // A controller of ID and NAME in the mode (kModes) on ASource, held by AOwned.
   TcxDBDataController* Make(Owned<TcxDBDataController>& AOwned, TDataSource* ASource,
                             Integer AMode) {
     AOwned.reset(New<TcxDBDataController>(nullptr));
@@ -94,8 +95,7 @@ TEST_F(DBDataMissedNotice, TheOtherControllerHearsADeletionAFailedHandlerInterru
     for (bool bySelection : {false, true}) {
       SCOPED_TRACE(std::string(kModes[mode]) + (bySelection ? ", DeleteSelection" : ", by code"));
       MakeSet();
-      TcxDBDataController* first = MakeController({"ID", "NAME"}, mode > 0 ? "ID" : "");
-      first->DataModeController()->SetSmartRefresh(mode == 2);
+      TcxDBDataController* first = Make(C, Source, mode);
       TDataSource* second = New<TDataSource>(Owner.get());
       second->SetDataSet(DS);
       Owned<TcxDBDataController> otherOwned;
@@ -144,15 +144,34 @@ TEST_F(DBDataMissedNotice, TheOtherControllerHearsADeletionAFailedHandlerInterru
 }
 
 TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefuses) {
-  struct Case {
-    const char* Name;
-    std::vector<Integer> Ids;
-    const char* Row;                              // the row acted on
-    std::function<void(TMemoryDataSet*)> Unseen;  // done while the controls are disabled
-    std::function<void(TcxDBDataController*)> Act;
-    bool Refused;
-    bool Unmarked;        // the row's bookmark not known
-    const char* Records;  // the data set's records afterwards
+  using Unseen = std::function<void(TMemoryDataSet*)>;  // done while the controls are disabled
+  using Act = std::function<void(TcxDBDataController*)>;
+  // In each mode: the row showing ARow acted on; ARecords left in the data set.
+  auto check = [&](const char* AName, const std::vector<Integer>& AIds, const char* ARow,
+                   const Unseen& AUnseen, const Act& AAct, bool ARefused, const char* ARecords,
+                   bool AUnmarked = false) {
+    for (Integer mode = 0; mode < 3; ++mode) {
+      SCOPED_TRACE(std::string(kModes[mode]) + ": " + AName);
+      MakeSet(AIds);
+      TcxDBDataController* controller = Make(C, Source, mode);
+      Focus(controller, ARow);
+      if (AUnmarked)
+        controller->DBProvider()->SetRecordBookmark(controller->GetFocusedRecordIndex(), {});
+      DS->DisableControls();
+      AUnseen(DS);
+      if (ARefused) {
+        EXPECT_EQ(MessageOf<EcxInvalidDataControllerOperation>([&] { AAct(controller); }),
+                  "The record is no longer in the data set");
+        EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+      } else {
+        AAct(controller);
+      }
+      EXPECT_EQ(Records(), ARecords);
+      DS->EnableControls();
+      EXPECT_EQ(Records(), ARecords);
+      EXPECT_EQ(Rows(controller), ARecords);
+      C.reset();
+    }
   };
   auto gone = [](Integer AId) {
     return [AId](TMemoryDataSet* ds) {
@@ -174,100 +193,28 @@ TEST_F(DBDataMissedNotice, AControllerBehindTheDataSetActsOnItsRowsRecordOrRefus
     c->SetEditValue(1, Variant("new"), TcxDataEditValueSource::evsValue);
     c->PostEditing();
   };
-  const Case cases[] = {
-      {"delete, record gone",
-       {1, 2, 3, 4, 5},
-       "n2",
-       gone(2),
-       deleteFocused,
-       true,
-       false,
-       "n1 n3 n4 n5 "},
-      {"edit, record gone", {1, 2, 3, 4, 5}, "n4", gone(4), edit, true, false, "n1 n2 n3 n5 "},
-      {"insert before, record gone",
-       {1, 2, 3, 4, 5},
-       "n2",
-       gone(2),
-       insert,
-       true,
-       false,
-       "n1 n3 n4 n5 "},
-      {"delete, record hidden by the data set's filter",
-       {1, 2, 3, 4, 5},
-       "n2",
-       hidden,
-       deleteFocused,
-       true,
-       false,
-       "n1 n3 n4 n5 "},
-      // (An edit or insert needs the controls: the controller starts it on hearing of it.)
-      {"delete, data set moved",
-       {1, 2, 3, 4, 5},
-       "n2",
-       moved,
-       deleteFocused,
-       false,
-       false,
-       "n1 n3 n4 n5 "},
-      // Records sharing a key: the search for the gone one's key finds the other.
-      {"delete, record sharing its key gone",
-       {1, 2, 2, 3},
-       "n2",
-       gone(2),
-       deleteFocused,
-       true,
-       false,
-       "n1 n2b n3 "},
-      {"edit, record sharing its key gone",
-       {1, 2, 2, 3},
-       "n2",
-       gone(2),
-       edit,
-       true,
-       false,
-       "n1 n2b n3 "},
-      // A record whose bookmark the controller never learned (a read a handler broke off):
-      // the data set's record is another row's.
-      {"delete, record gone, its bookmark unknown",
-       {1, 2, 3, 4, 5},
-       "n2",
-       gone(2),
-       deleteFocused,
-       true,
-       true,
-       "n1 n3 n4 n5 "},
-  };
-  for (Integer mode = 0; mode < 3; ++mode)
-    for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(kModes[mode]) + ": " + c.Name);
-      MakeSet(c.Ids);
-      TcxDBDataController* controller = MakeController({"ID", "NAME"}, mode > 0 ? "ID" : "");
-      controller->DataModeController()->SetSmartRefresh(mode == 2);
-      Focus(controller, c.Row);
-      if (c.Unmarked)
-        controller->DBProvider()->SetRecordBookmark(controller->GetFocusedRecordIndex(), {});
-      DS->DisableControls();
-      c.Unseen(DS);
-      if (c.Refused) {
-        EXPECT_EQ(MessageOf<EcxInvalidDataControllerOperation>([&] { c.Act(controller); }),
-                  "The record is no longer in the data set");
-        EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
-      } else {
-        c.Act(controller);
-      }
-      EXPECT_EQ(Records(), c.Records);
-      DS->EnableControls();
-      EXPECT_EQ(Records(), c.Records);
-      EXPECT_EQ(Rows(controller), c.Records);
-      C.reset();
-    }
+  const std::vector<Integer> five = {1, 2, 3, 4, 5}, shared = {1, 2, 2, 3};
+  check("delete, record gone", five, "n2", gone(2), deleteFocused, true, "n1 n3 n4 n5 ");
+  check("edit, record gone", five, "n4", gone(4), edit, true, "n1 n2 n3 n5 ");
+  check("insert before, record gone", five, "n2", gone(2), insert, true, "n1 n3 n4 n5 ");
+  check("delete, record hidden by the data set's filter", five, "n2", hidden, deleteFocused, true,
+        "n1 n3 n4 n5 ");
+  // (An edit or insert needs the controls: the controller starts it on hearing of it.)
+  check("delete, data set moved", five, "n2", moved, deleteFocused, false, "n1 n3 n4 n5 ");
+  // Records sharing a key: the search for the gone one's key finds the other.
+  check("delete, record sharing its key gone", shared, "n2", gone(2), deleteFocused, true,
+        "n1 n2b n3 ");
+  check("edit, record sharing its key gone", shared, "n2", gone(2), edit, true, "n1 n2b n3 ");
+  // A record whose bookmark the controller never learned (a read a handler broke off): the
+  // data set's record is another row's.
+  check("delete, record gone, its bookmark unknown", five, "n2", gone(2), deleteFocused, true,
+        "n1 n3 n4 n5 ", true);
   // No row focused (the controller's own filter hides every record): the data set's record
   // is none a row shows, and is not edited.
   for (Integer mode = 0; mode < 3; ++mode) {
     SCOPED_TRACE(std::string(kModes[mode]) + ": edit, no row focused");
     MakeSet();
-    TcxDBDataController* controller = MakeController({"ID", "NAME"}, mode > 0 ? "ID" : "");
-    controller->DataModeController()->SetSmartRefresh(mode == 2);
+    TcxDBDataController* controller = Make(C, Source, mode);
     Focus(controller, "n3");
     controller->Filter()->Root()->AddItem(controller->GetItem(0), TcxFilterOperatorKind::foLess, 0,
                                           "0");
