@@ -29,6 +29,7 @@ class TParams;
 class TStrings;
 struct TDataSetKeyIndexes;
 class TDataSetKeptRecords;
+class TFirstError;
 
 TL_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter,
         dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening);
@@ -48,6 +49,17 @@ TL_ENUM(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate)
 TL_ENUM(TDataEvent, deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
         deUpdateRecord, deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange,
         deFocusControl, deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange);
+
+// The events that ask the links for something: to write what their controls hold into the
+// record (before a post, which a refused value must stop), to settle an edit before the data
+// set moves, to focus a field's control. A link's error answers such a request, and the
+// request goes no further. Every other event tells of a change already made: it reaches every
+// link (and each data source's own handler) whatever one of them raises, so that none keeps
+// showing what is gone, and the first error then reaches the caller.
+constexpr bool IsDataRequest(TDataEvent Event) {
+  return Event == TDataEvent::deUpdateRecord || Event == TDataEvent::deCheckBrowseMode ||
+         Event == TDataEvent::deFocusControl;
+}
 
 TL_ENUM(TLocateOption, loCaseInsensitive, loPartialKey);
 using TLocateOptions = Set<TLocateOption>;
@@ -812,9 +824,12 @@ class TDataSet : public TComponent {
   void BindFields();
   void CreateDefaultFields();
   void DestroyDefaultFields();
-  // False when a link's handler freed the data set (the caller then stops at once).
-  bool SetState(TDataSetState Value);
-  bool Told(TDataEvent Event, intptr_t Info);
+  // False when a link's handler freed the data set (the caller then stops at once). Given
+  // Errors, the error a link raises on a notice (not a request) is kept there instead: a
+  // step that tells several changes tells them all, and finishes its own bookkeeping, before
+  // the first error reaches its caller.
+  bool SetState(TDataSetState Value, TFirstError* Errors = nullptr);
+  bool Told(TDataEvent Event, intptr_t Info, TFirstError* Errors = nullptr);
   // Whether a handler or a computed field takes part in what the records read.
   bool ComputesValues() const;
   // UpdateRecord: false when a link's handler freed the data set.
@@ -861,9 +876,10 @@ class TDataSet : public TComponent {
   // The window was built (or moved) at Size with its size waiting: a handler that changed it
   // meanwhile has the window filled again around its active record.
   void WindowBuilt(Integer Size);
-  bool Resync();  // false when a link's handler freed the data set
+  // False when a link's handler freed the data set; Errors as for Told.
+  bool Resync(TFirstError* Errors = nullptr);
   // The window after the record at Place went from its active slot; false as Resync.
-  bool ResyncAfterDelete(Integer Place);
+  bool ResyncAfterDelete(Integer Place, TFirstError* Errors = nullptr);
   void StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>& Values) const;
   void CheckRequiredFields();
   bool MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,

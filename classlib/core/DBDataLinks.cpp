@@ -9,6 +9,19 @@
 using enum TDataSetState;
 using enum TDataEvent;
 
+namespace {
+
+// A request's error stops it at once; a notice's is kept while the others hear it.
+template <class Step>
+void Deliver(TDataEvent Event, TFirstError& Errors, Step&& AStep) {
+  if (IsDataRequest(Event))
+    AStep();
+  else
+    Errors.Run(AStep);
+}
+
+}  // namespace
+
 // ---- TDataSource -----------------------------------------------------------------------------
 
 TL_DEFINE_CLASS(TDataSource)
@@ -28,11 +41,19 @@ void TDataSource::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TDataSource::SetDataSet(TDataSet* Value) {
   if (Value == FDataSet) return;
-  // The links let go of the old data set's fields before they meet the new one's.
+  // The links let go of the old data set's fields before they meet the new one's. A link or
+  // handler failing there stops neither the others nor the change of data set; the first
+  // error comes last. Any of them may free this source.
+  TFirstError errors;
+  TWeakLink self(this);
   if (FState != dsInactive) {
     FState = dsInactive;
-    NotifyLinks(deUpdateState, 0, false);
-    if (OnStateChange) OnStateChange(this);
+    errors.Run([&] { NotifyLinks(deUpdateState, 0, false); });
+    if (self.Alive() && OnStateChange) errors.Run([&] { OnStateChange(this); });
+    if (!self.Alive()) {
+      errors.Raise();
+      return;
+    }
   }
   if (FDataSet) {
     auto& list = FDataSet->FDataSources;
@@ -46,7 +67,8 @@ void TDataSource::SetDataSet(TDataSet* Value) {
     FDataSet->FreeNotification(this);
     FDataSet->UpdateBufferCount();
   }
-  UpdateState();
+  errors.Run([&] { UpdateState(); });
+  errors.Raise();
 }
 
 void TDataSource::SetEnabled(bool Value) {
@@ -84,26 +106,33 @@ void TDataSource::UpdateState(bool NonVisualOnly) {
   const TDataSetState state = FEnabled && FDataSet ? FDataSet->State() : dsInactive;
   if (state != FState) FStateChangePending = true;
   FState = state;
-  // Links act only on a change of their own state, so asking them again is harmless.
+  // Links act only on a change of their own state, so asking them again is harmless. A
+  // link failing does not keep the change from the handler; the first error comes last.
   TWeakLink self(this);
-  NotifyLinks(deUpdateState, 0, NonVisualOnly);
-  if (!self.Alive() || NonVisualOnly || !FStateChangePending) return;
-  FStateChangePending = false;
-  if (OnStateChange) OnStateChange(this);
+  TFirstError errors;
+  errors.Run([&] { NotifyLinks(deUpdateState, 0, NonVisualOnly); });
+  if (self.Alive() && !NonVisualOnly && FStateChangePending) {
+    FStateChangePending = false;
+    if (OnStateChange) errors.Run([&] { OnStateChange(this); });
+  }
+  errors.Raise();
 }
 
 void TDataSource::NotifyLinks(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
   // Visual-control links first, then the others, each group in the order it joined.
   const std::vector<TDataLink*> links(FLinks);
   TWeakLink self(this);
+  TFirstError errors;
   // A link that left the list meanwhile (freed by another link's handler, say) is not read.
-  for (int pass = NonVisualOnly ? 1 : 0; pass < 2; ++pass)
-    for (TDataLink* l : links)
-      if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end() &&
-          l->FVisualControl == (pass == 0)) {
-        l->DataEvent(Event, Info);
-        if (!self.Alive()) return;
-      }
+  for (int pass = NonVisualOnly ? 1 : 0; pass < 2 && self.Alive(); ++pass)
+    for (TDataLink* l : links) {
+      if (std::find(FLinks.begin(), FLinks.end(), l) == FLinks.end() ||
+          l->FVisualControl != (pass == 0))
+        continue;
+      Deliver(Event, errors, [&] { l->DataEvent(Event, Info); });
+      if (!self.Alive()) break;
+    }
+  errors.Raise();
 }
 
 void TDataSource::DataEvent(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
@@ -113,23 +142,28 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info, bool NonVisualOnly)
   }
   if (FState == dsInactive) return;
   TWeakLink self(this);
-  NotifyLinks(Event, Info, NonVisualOnly);
-  if (NonVisualOnly || !self.Alive()) return;
-  switch (Event) {
-    case deFieldChange:
-    case deRecordChange:
-    case deDataSetChange:
-    case deDataSetScroll:
-    case deLayoutChange:
-      if (OnDataChange)
-        OnDataChange(this, Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
-      break;
-    case deUpdateRecord:
-      if (OnUpdateData) OnUpdateData(this);
-      break;
-    default:
-      break;
+  TFirstError errors;
+  Deliver(Event, errors, [&] { NotifyLinks(Event, Info, NonVisualOnly); });
+  if (!NonVisualOnly && self.Alive()) {
+    switch (Event) {
+      case deFieldChange:
+      case deRecordChange:
+      case deDataSetChange:
+      case deDataSetScroll:
+      case deLayoutChange:
+        if (OnDataChange)
+          errors.Run([&] {
+            OnDataChange(this, Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
+          });
+        break;
+      case deUpdateRecord:
+        if (OnUpdateData) OnUpdateData(this);
+        break;
+      default:
+        break;
+    }
   }
+  errors.Raise();
 }
 
 // ---- TDataLink -------------------------------------------------------------------------------
@@ -176,21 +210,26 @@ void TDataLink::SetReadOnly(bool Value) {
 void TDataLink::UpdateState() {
   const TDataSetState state = FDataSource ? FDataSource->State() : dsInactive;
   const bool active = state != dsInactive;
+  TFirstError errors;
   if (active != FActive) {
     FActive = active;
     FFirstRecord = 0;
     if (active) ClampRange();
     // The owner reading the records runs the data set's handlers, which may free it and
-    // this link with it.
+    // this link with it. One that fails still leaves the link told of its editing.
     TWeakLink self(this);
-    ActiveChanged();
-    if (!self.Alive()) return;
+    errors.Run([&] { ActiveChanged(); });
+    if (!self.Alive()) {
+      errors.Raise();
+      return;
+    }
   }
   const bool editing = FActive && IsEditState(state) && !FReadOnly;
   if (editing != FEditing) {
     FEditing = editing;
-    EditingChanged();
+    errors.Run([&] { EditingChanged(); });
   }
+  errors.Raise();
 }
 
 void TDataLink::ClampRange() {

@@ -236,7 +236,9 @@ void TDataSet::SetActive(bool Value) {
     if (!Notify(AfterScroll)) return;
   } else {
     if (!Notify(BeforeClose)) return;
-    if (!SetState(dsInactive)) return;
+    // A link failing to hear of the closing does not keep the data set open.
+    TFirstError notices;
+    if (!SetState(dsInactive, &notices)) return notices.Raise();
     FBuffers.clear();
     FActiveRecord = 0;
     FOldValues.clear();
@@ -244,16 +246,17 @@ void TDataSet::SetActive(bool Value) {
     FFieldsBound = false;
     InternalClose();
     DestroyDefaultFields();
+    notices.Raise();
     if (!Notify(AfterClose)) return;
   }
 }
 
-bool TDataSet::SetState(TDataSetState Value) {
+bool TDataSet::SetState(TDataSetState Value, TFirstError* Errors) {
   if (Value == FState) return true;
   FState = Value;
   ++FChangeCount;
   FModified = false;
-  return Told(deUpdateState, 0);
+  return Told(deUpdateState, 0, Errors);
 }
 
 bool TDataSet::CanModify() const { return Active() && !FReadOnly; }
@@ -297,17 +300,20 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
   }
   FModified = true;
   CalculateFields(buf);
-  if (!Told(deFieldChange, reinterpret_cast<intptr_t>(Field))) return;
+  // A link failing to show the value does not keep the lookup fields' change from the others.
+  TFirstError notices;
+  if (!Told(deFieldChange, reinterpret_cast<intptr_t>(Field), &notices)) return notices.Raise();
   // Lookup fields keyed on this field changed with it.
   for (TField* f : std::vector<TField*>(FFields)) {
     if (f->FieldKind() != fkLookup) continue;
     Integer pos = 1;
     while (pos <= Integer(f->KeyFields().size()))
       if (AnsiSameText(ExtractFieldName(f->KeyFields(), pos), Field->FieldName())) {
-        if (!Told(deFieldChange, reinterpret_cast<intptr_t>(f))) return;
+        if (!Told(deFieldChange, reinterpret_cast<intptr_t>(f), &notices)) return notices.Raise();
         break;
       }
   }
+  notices.Raise();
   if (Field->OnChange) Field->OnChange(Field);
 }
 
@@ -499,7 +505,7 @@ void TDataSet::FillWindowAt(Integer Size, Integer Place, Integer Slot) {
 }
 
 // The window again around Place (or its nearest visible neighbour), at the same slot.
-bool TDataSet::Resync() {
+bool TDataSet::Resync(TFirstError* Errors) {
   Integer place = -1;
   if (!FBuffers.empty()) place = FBuffers[size_t(FActiveRecord)].Place;
   if (place < 0) place = FInsertPlace;
@@ -513,13 +519,13 @@ bool TDataSet::Resync() {
   FillWindow(target, FActiveRecord);
   FBOF = FEOF = FBuffers.empty();
   ShiftLinks(0);
-  return Told(deDataSetChange, 0);
+  return Told(deDataSetChange, 0, Errors);
 }
 
 // What Resync gives, with the records still shown kept: those after the deleted one move up a
 // place and one more is read at an end, not the whole window. Only where nothing but the
 // stored values is shown (no filter, nothing computed), which the kept buffers still hold.
-bool TDataSet::ResyncAfterDelete(Integer Place) {
+bool TDataSet::ResyncAfterDelete(Integer Place, TFirstError* Errors) {
   const Integer count = InternalRecordCount();
   const size_t size = size_t(WindowSize());
   const size_t active = size_t(FActiveRecord);
@@ -531,7 +537,7 @@ bool TDataSet::ResyncAfterDelete(Integer Place) {
   for (size_t i = 0; laidOut && i < FBuffers.size(); ++i)
     laidOut = i == active ? FBuffers[i].Place == -1
                           : FBuffers[i].Place == Place - Integer(active) + Integer(i);
-  if (!laidOut) return Resync();
+  if (!laidOut) return Resync(Errors);
   FBuffers.erase(FBuffers.begin() + ptrdiff_t(active));
   for (size_t i = active; i < FBuffers.size(); ++i) --FBuffers[i].Place;
   while (FBuffers.size() < size) {
@@ -552,7 +558,7 @@ bool TDataSet::ResyncAfterDelete(Integer Place) {
   if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   FBOF = FEOF = FBuffers.empty();
   ShiftLinks(0);
-  return Told(deDataSetChange, 0);
+  return Told(deDataSetChange, 0, Errors);
 }
 
 void TDataSet::UpdateBufferCount() {
@@ -709,8 +715,9 @@ void TDataSet::Edit() {
   if (!Notify(BeforeEdit)) return;
   FBuffers[size_t(FActiveRecord)] = ReadBuffer(FBuffers[size_t(FActiveRecord)].Place);
   FOldValues = FBuffers[size_t(FActiveRecord)].Values;
-  if (!SetState(dsEdit)) return;
-  if (!Told(deRecordChange, 0)) return;
+  TFirstError notices;
+  if (!SetState(dsEdit, &notices) || !Told(deRecordChange, 0, &notices)) return notices.Raise();
+  notices.Raise();
   if (AfterEdit) AfterEdit(this);
 }
 
@@ -743,11 +750,16 @@ void TDataSet::Insert() {
 void TDataSet::StartNewRecord() {
   FOldValues = LoadedBuffer(FActiveRecord).Values;
   InitRecord();
-  if (!SetState(dsInsert)) return;
+  TFirstError notices;
+  if (!SetState(dsInsert, &notices)) return notices.Raise();
   try {
+    // A link that failed to hear of the insert ends it as a raising OnNewRecord does.
+    notices.Raise();
     if (!Notify(OnNewRecord)) return;
-  } catch (...) {  // written out: only a raising OnNewRecord goes back to browsing
-    if (SetState(dsBrowse)) Resync();
+  } catch (...) {  // written out: only a failed start goes back to browsing
+    // The first error is the one reported; the links still all hear of the way back.
+    TFirstError back;
+    if (SetState(dsBrowse, &back)) Resync(&back);
     throw;
   }
   FModified = false;
@@ -818,12 +830,15 @@ void TDataSet::Post() {
   const std::exception_ptr failed = kept ? KeepVerdict(*kept, oldPlace, place) : nullptr;
   FInsertPlace = -1;
   FOldValues.clear();
+  TFirstError notices;
+  bool alive;
   {
     TScopedValue<TBookmarkStr> posted(FPostedBookmark, InternalBookmark(place));
-    if (!SetState(dsBrowse) || !Resync()) return;
+    alive = SetState(dsBrowse, &notices) && Resync(&notices);
   }
-  if (failed) std::rethrow_exception(failed);
-  if (AfterPost) AfterPost(this);
+  if (alive && failed) std::rethrow_exception(failed);
+  notices.Raise();
+  if (alive && AfterPost) AfterPost(this);
 }
 
 void TDataSet::Cancel() {
@@ -834,8 +849,10 @@ void TDataSet::Cancel() {
   const bool inserting = FState == dsInsert;
   if (inserting && !FBuffers.empty()) FBuffers[size_t(FActiveRecord)].Place = -1;
   FOldValues.clear();
-  if (!SetState(dsBrowse) || !Resync()) return;
+  TFirstError notices;
+  if (!SetState(dsBrowse, &notices) || !Resync(&notices)) return notices.Raise();
   FInsertPlace = -1;
+  notices.Raise();
   if (AfterCancel) AfterCancel(this);
 }
 
@@ -864,8 +881,10 @@ void TDataSet::Delete() {
   // The record that followed the deleted one takes its place (or the new last one).
   FInsertPlace = place;
   FBuffers[size_t(FActiveRecord)].Place = -1;
-  if (!SetState(dsBrowse) || !ResyncAfterDelete(place)) return;
+  TFirstError notices;
+  if (!SetState(dsBrowse, &notices) || !ResyncAfterDelete(place, &notices)) return notices.Raise();
   FInsertPlace = -1;
+  notices.Raise();
   if (!Notify(AfterDelete)) return;
   if (AfterScroll) AfterScroll(this);
 }
@@ -901,8 +920,10 @@ void TDataSet::RecordInserted(Integer Place) {
     else
       FKept.reset();
   }
-  if (State() == dsBrowse && BrowseModeChecked() && !Resync()) return;
+  TFirstError notices;
+  if (State() == dsBrowse && BrowseModeChecked() && !Resync(&notices)) return notices.Raise();
   if (failed) std::rethrow_exception(failed);
+  notices.Raise();
 }
 
 bool TDataSet::Notify(const TDataSetNotifyEvent& AEvent) {
@@ -1217,14 +1238,18 @@ void TDataSet::EnableControls() {
   if (FDisableCount == 0 || --FDisableCount > 0) return;
   const bool state = FStateChangedWhileDisabled, layout = FPendingChange;
   FPendingChange = FStateChangedWhileDisabled = false;
-  if (state && !Told(deUpdateState, 0)) return;
-  if (!Active()) return;
-  // Kept for the notice alone: a link told before another may change the data set, and
-  // the later links then hear of a change.
-  // A handler computing values then or now may have changed them unseen.
-  TScopedValue<UInt64> noticeCount(FNoticeCountAtDisable, layout ? 0 : FChangeCountAtDisable);
-  TScopedValue<bool> noticeComputed(FNoticeComputed, FComputedAtDisable || ComputesValues());
-  DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
+  // A link failing to hear of the state does not keep the records' change from the links.
+  TFirstError notices;
+  if (state && !Told(deUpdateState, 0, &notices)) return notices.Raise();
+  if (Active()) {
+    // Kept for the notice alone: a link told before another may change the data set, and
+    // the later links then hear of a change.
+    // A handler computing values then or now may have changed them unseen.
+    TScopedValue<UInt64> noticeCount(FNoticeCountAtDisable, layout ? 0 : FChangeCountAtDisable);
+    TScopedValue<bool> noticeComputed(FNoticeComputed, FComputedAtDisable || ComputesValues());
+    Told(layout ? deLayoutChange : deDataSetChange, 0, &notices);
+  }
+  notices.Raise();
 }
 
 bool TDataSet::OnlyMovedWhileControlsDisabled() const {
@@ -1255,19 +1280,28 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
       FPendingChange = true;
   }
   // A link's handler may free the data set, or a data source: the notice goes no further
-  // than what still exists.
+  // than what still exists. A notice goes on past a source whose link or handler raised
+  // (IsDataRequest), and the first error comes last.
   TWeakLink self(this);
+  TFirstError errors;
   for (TDataSource* ds : std::vector<TDataSource*>(FDataSources)) {
     if (std::find(FDataSources.begin(), FDataSources.end(), ds) == FDataSources.end()) continue;
-    ds->DataEvent(Event, Info, disabled);
-    if (!self.Alive() || FFreeHeld) return;
+    if (IsDataRequest(Event))
+      ds->DataEvent(Event, Info, disabled);
+    else
+      errors.Run([&] { ds->DataEvent(Event, Info, disabled); });
+    if (!self.Alive() || FFreeHeld) break;
   }
+  errors.Raise();
 }
 
-bool TDataSet::Told(TDataEvent Event, intptr_t Info) {
+bool TDataSet::Told(TDataEvent Event, intptr_t Info, TFirstError* Errors) {
   if (FFreeHeld) return false;
   TWeakLink self(this);
-  DataEvent(Event, Info);
+  if (Errors && !IsDataRequest(Event))
+    Errors->Run([&] { DataEvent(Event, Info); });
+  else
+    DataEvent(Event, Info);
   return self.Alive() && !FFreeHeld;
 }
 

@@ -1,8 +1,8 @@
 // Scope guards of the class library: the plain ones (platform/kernel/ScopeExit.h: TScopeExit,
-// PairedCall, TScopeEnd, TScopedValue, and the rule for errors raised while unwinding: the
-// first error wins) and the same watching an object through a weak link, which skip the undo
-// once that object has been freed by a handler the scope ran: there is nothing left to undo,
-// and touching it would read freed memory.
+// PairedCall, TScopeEnd, TScopedValue, TFirstError, and the rule for errors raised while
+// unwinding: the first error wins) and the same watching an object through a weak link, which skip
+// the undo once that object has been freed by a handler the scope ran: there is nothing left to
+// undo, and touching it would read freed memory.
 #pragma once
 
 #include "classlib/core/Object.h"

@@ -7,7 +7,8 @@
 //
 // Errors raised while unwinding: when the scope is left by an error, an error the undo
 // raises is dropped, so the first error is the one that reaches the caller; when the scope
-// is left normally, the undo's error reaches the caller as any other would.
+// is left normally, the undo's error reaches the caller as any other would. TFirstError
+// follows the same rule for steps that must all run (every listener hearing a notice).
 #pragma once
 
 #include <exception>
@@ -94,4 +95,25 @@ class TScopedValue {
  private:
   T& FTarget;
   T FOld;
+};
+
+// Steps that all run whatever one of them raises (each listener hearing a notice): Run lets
+// no error out but keeps the first one, which Raise lets out once every step has run.
+class TFirstError {
+ public:
+  template <class Step>
+  void Run(Step&& AStep) {
+    try {
+      AStep();
+    } catch (...) {
+      if (!FFirst) FFirst = std::current_exception();
+    }
+  }
+  bool Failed() const noexcept { return bool(FFirst); }
+  void Raise() {
+    if (FFirst) std::rethrow_exception(std::exchange(FFirst, nullptr));
+  }
+
+ private:
+  std::exception_ptr FFirst;
 };

@@ -92,19 +92,25 @@ void TcxCustomDataController::ReloadStorage() {
     FProvider->HandlesChanged();
   }
   const bool pattern = IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern;
-  // Reading moves the provider's cursor, whose handlers may free this controller.
+  // Reading moves the provider's cursor, whose handlers may free this controller. One that
+  // raises (as the provider's controls come back, say) still leaves the rows built from the
+  // records read, never rows of records the storage no longer holds: the error comes last.
   TWeakLink self(this);
+  TFirstError errors;
   if (!pattern && FProvider->IsActive()) {
-    if (IsGridMode())
-      FProvider->UpdateGridModeBuffer();
-    else
-      ReadProviderRecords();
-    if (!self.Alive()) return;
+    errors.Run([this] {
+      if (IsGridMode())
+        FProvider->UpdateGridModeBuffer();
+      else
+        ReadProviderRecords();
+    });
+    if (!self.Alive()) return errors.Raise();
   }
   FDataControllerInfo->RefreshRequest();
-  CheckBookmark(-1);
-  if (!self.Alive()) return;
-  Change({dccData});
+  errors.Run([this] { CheckBookmark(-1); });
+  if (!self.Alive()) return errors.Raise();
+  errors.Run([this] { Change({dccData}); });
+  errors.Raise();
 }
 
 void TcxCustomDataController::ReadProviderRecords() {

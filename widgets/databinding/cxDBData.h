@@ -244,9 +244,14 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The bookmark of a stored record (empty where unknown); outside grid mode, with keys
   // or without, a read and smart refresh keep one for each record.
   TBookmarkStr RecordBookmark(Integer ARecordIndex) const;
-  // Moves the data set onto the stored record where it browses another one. False when a
-  // handler of the move freed the data set, its source or the controller.
-  bool StandOnRecord(Integer ARecordIndex);
+  // Moves the data set onto the stored record where it browses or edits another one, before
+  // the controller acts on the data set's current record. False when a handler of the move
+  // freed the data set, its source or the controller, or where no record is given (-1) while
+  // the data set browses or edits one. Where the data set no longer holds the record, or its
+  // search lands on another one, nothing is acted on: ARequired raises
+  // EcxInvalidDataControllerOperation ("The record is no longer in the data set"), else the
+  // answer is false.
+  bool StandOnRecord(Integer ARecordIndex, bool ARequired = true);
   // The stored record of a bookmark; -1 when none is known to have it.
   Integer BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const;
   // Whether another stored record has the same key values as ARecordIndex.
@@ -326,6 +331,11 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The stored record of the posted record ABookmark: by its key (the data set standing on
   // it), else by its bookmark; -1 when the storage holds none.
   Integer PostedRecordIndex(const TBookmarkStr& ABookmark);
+  // Whether the data set, moved towards the record with AMark (AFound: the move says it
+  // arrived), stands on that record (cxDBDataStanding.cpp).
+  bool StandsOnRecord(Integer ARecordIndex, const TBookmarkStr& AMark, bool AFound);
+  // The same for a record whose bookmark is not known.
+  bool StandsOnUnmarkedRecord(Integer ARecordIndex);
   // The keyed deletion of DeleteRecords: the records deleted go into AStored; false when a
   // handler freed the data set, its source or the controller.
   bool DeleteRecordsByKey(const std::vector<Integer>& AList, std::vector<Integer>& AStored);

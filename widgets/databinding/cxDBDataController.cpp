@@ -890,7 +890,7 @@ void TcxDBDataController::FocusSettledByRebuild() {
   TWatchedValue<bool> following(this, FFollowingFocus, true);
   auto lock = WatchedPairedCall(
       this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
-  p->StandOnRecord(record);
+  p->StandOnRecord(record, false);
 }
 
 namespace {

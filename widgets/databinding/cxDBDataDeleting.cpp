@@ -78,7 +78,13 @@ void TcxDBDataProvider::DeleteFocused() {
   TcxDBDataController* c = DBDataController();
   TDataSet* ds = DataSet();
   const Integer focused = c->GetFocusedRecordIndex();
-  if (!ds || focused < 0 || !StandOnRecord(focused)) return;
+  if (!ds || focused < 0) return;
+  {
+    // Refused (the record is gone): the focus stays where it is.
+    TWatchedScopeExit keepFocus(this, [this] { FDeletingFocusRecordIndex = -1; });
+    if (!StandOnRecord(focused)) return;
+    keepFocus.Release();
+  }
   const bool smart = IsSmartRefreshActive();
   Integer next = DeletingFocusRecordIndex();
   // The delete and the move after it run the data set's handlers, which may free the data

@@ -515,20 +515,6 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   return result;
 }
 
-// The controller's own edit or deletion is of its record: the data set may stand elsewhere
-// (where a clone's read left it, on a sibling's record, on one a filter hid and the focus
-// left for the row now in its place), which the record's bookmark tells.
-bool TcxDBDataProvider::StandOnRecord(Integer ARecordIndex) {
-  TDataSet* ds = DataSet();
-  const TBookmarkStr mark = RecordBookmark(ARecordIndex);
-  if (!ds || ds->State() != dsBrowse || !IsSyncMode() || mark.empty() ||
-      !ds->BookmarkAvailable() || ds->Bookmark() == mark)
-    return true;
-  TStepWatch<TcxDBDataProvider> watch(this, ds);
-  DBDataController()->FocusRecordInDataSet(ARecordIndex);
-  return watch.Alive();
-}
-
 // ---- Editing ----
 
 template <class F>
@@ -563,6 +549,10 @@ void TcxDBDataProvider::Append() {
 }
 
 void TcxDBDataProvider::Insert() {
+  // The new record goes in front of the focused one, so the data set stands on that first.
+  TcxDBDataController* c = DBDataController();
+  const Integer focused = c->GetFocusedRecordIndex();
+  if (focused >= 0 && !c->IsNewItemRowActive() && !StandOnRecord(focused)) return;
   TWatchedValue<bool> guard(this, FInOwnInsert, true);
   OwnOperation([this] {
     if (TDataSet* ds = DataSet()) ds->Insert();
@@ -713,27 +703,31 @@ void TcxDBDataProvider::Freeze() {
 
 void TcxDBDataProvider::Unfreeze() {
   // The data set tells of its changes as its controls come back, and reading them runs its
-  // handlers, which may free the controller, and this provider with it.
+  // handlers, which may free the controller, and this provider with it. A link or handler
+  // raising there still leaves this provider thawed, and the notices held back for it and
+  // for the others delivered: the first error comes last.
   TWeakLink self(this);
+  TFirstError errors;
   if (!FFrozenControls.empty()) {
     auto* ds = static_cast<TDataSet*>(FFrozenControls.back().Ref());
     FFrozenControls.pop_back();
-    if (ds) ds->EnableControls();
-    if (!self.Alive()) return;
+    if (ds) errors.Run([ds] { ds->EnableControls(); });
+    if (!self.Alive()) return errors.Raise();
   }
   inherited::Unfreeze();
   if (!IsFrozen() && FReloadWhenThawed) {
     FReloadWhenThawed = false;
     // The notices held back for this provider come after the read: the query's holder
     // hears the edit's end before the read takes the query from it.
-    LetQueryHolderHearEditEnd();
-    if (!self.Alive()) return;
-    DataChanged(dcTotal, -1, -1);
-    if (!self.Alive()) return;
+    errors.Run([this] { LetQueryHolderHearEditEnd(); });
+    if (!self.Alive()) return errors.Raise();
+    errors.Run([this] { DataChanged(dcTotal, -1, -1); });
+    if (!self.Alive()) return errors.Raise();
   }
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
-  if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
+  if (!IsFrozen() && LockCount() == 0) errors.Run([this] { DeliverPendingNotices(); });
+  errors.Raise();
 }
 
 // ---- Reads while an edit goes on ----
@@ -828,14 +822,19 @@ void TcxDBDataProvider::DeliverPendingNotices() {
   std::deque<TWeakLink> waiting;
   for (auto it = FPending.rbegin(); it != FPending.rend(); ++it) waiting.emplace_back(*it);
   FPending.clear();
-  TWeakLink self(this);
+  // Each waiting provider hears its notice whatever another's handlers raise or free (this
+  // one included: taken out of the list, it would hear of it never). The first error comes
+  // last.
+  TFirstError errors;
   for (const TWeakLink& link : waiting) {
-    if (!self.Alive()) return;
     auto* p = static_cast<TcxDBDataProvider*>(link.Ref());
     if (!p) continue;
-    TWatchedValue<bool> delivered(p, p->FDeliveredLate, true);
-    p->DoDataSetChanged();
+    errors.Run([p] {
+      TWatchedValue<bool> delivered(p, p->FDeliveredLate, true);
+      p->DoDataSetChanged();
+    });
   }
+  errors.Raise();
 }
 
 Integer TcxDBDataProvider::GetRecordIndex() const {
