@@ -16,7 +16,8 @@
 //   quiet, a clean notice (DisableControls, EnableControls) goes to every link, and then each
 //   loaded controller shows, row by row, the records the data set holds in its order.
 // FUZZ_TRACE=1 in the environment lists the steps and what each side shows; FUZZ_CHECK_ROWS=0
-// leaves the second check out.
+// leaves the second check out, FUZZ_CHECK_ROWS=all makes it after every step; FUZZ_STACK=1
+// prints where each handler raised (sanitizer builds).
 #include "platform/user/UserTesting.h"
 #include "tests/fuzz/support/DatabindingFuzz.h"
 #include "tests/fuzz/support/FuzzInput.h"
@@ -30,6 +31,9 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// Where each handler raised, in the sanitizer builds.
+extern "C" __attribute__((weak)) void __sanitizer_print_stack_trace();
 
 namespace {
 
@@ -95,6 +99,7 @@ class TRaiser : public TObject {
     if (Paused || Countdown <= 0 || --Countdown > 0) return;
     Countdown = Every;
     if (Tracing()) std::fprintf(stderr, "  (%s raises)\n", AWhere);
+    if (std::getenv("FUZZ_STACK") && __sanitizer_print_stack_trace) __sanitizer_print_stack_trace();
     throw EFuzzHandlerError(String("handler error in ") + AWhere);
   }
   void DataChange1(TObject*, TField*) { Hit("OnDataChange of source 1"); }
@@ -206,7 +211,8 @@ std::vector<std::string> DataSetRows(TDataSet* ds, Integer ALimit) {
   std::vector<std::string> r;
   ds->ReadRecords([&](const TBookmarkStr&) {
     const Variant v = ds->FieldByName("V")->Value();
-    if (ALimit >= 0 && (VarIsNull(v) || Integer(v) >= ALimit)) return true;
+    // The controller's filter orders Null before any value.
+    if (ALimit >= 0 && !VarIsNull(v) && Integer(v) >= ALimit) return true;
     r.push_back(ValueText(ds->FieldByName("ID")->Value()) + "," +
                 ValueText(ds->FieldByName("V")->Value()));
     return true;
@@ -232,7 +238,8 @@ void PrintRows(const char* AWhat, const std::vector<std::string>& ARows) {
 void Trace(TSetup& s) {
   TDataSet* ds = s.DataSet;
   if (!ds->Active()) return;
-  std::fprintf(stderr, "  data set state %d, current %s\n", int(ds->State()),
+  std::fprintf(stderr, "  data set state %d%s, current %s\n", int(ds->State()),
+               ds->ControlsDisabled() ? " (controls disabled)" : "",
                ds->IsEmpty() ? "none" : ValueText(ds->FieldByName("ID")->Value()).c_str());
   PrintStored("stored", s.DataSet->Stored());
   for (int k = 0; k < 2; ++k) {
@@ -244,13 +251,15 @@ void Trace(TSetup& s) {
 }
 
 // FUZZ_CHECK_ROWS=0 in the environment leaves the rows unchecked, to look at what the
-// controllers' operations do alone.
-bool CheckingRows() {
-  static const bool checking = [] {
-    const char* v = std::getenv("FUZZ_CHECK_ROWS");
-    return !v || std::string(v) != "0";
-  }();
-  return checking;
+// controllers' operations do alone; FUZZ_CHECK_ROWS=all checks them after every step, to
+// find the step where they first went wrong.
+const char* CheckRowsSetting() {
+  static const char* const v = std::getenv("FUZZ_CHECK_ROWS");
+  return v ? v : "";
+}
+bool CheckingRows(uint8_t op) {
+  const std::string v = CheckRowsSetting();
+  return v == "all" || (v != "0" && (op & 0x80));
 }
 
 // With the handlers quiet, a notice every link hears; then each loaded controller shows the
@@ -588,7 +597,7 @@ TcxDBDataController* MakeController(TSetup& s, TDataSource* ASource, uint8_t AMo
 
 // The first byte shapes the run: which handlers the raiser takes, whether appends may leave
 // the key Null, whether the filter is a handler's; then the records, the countdown, the
-// controllers' modes and up to 40 steps.
+// controllers' modes and up to 32 steps.
 void TwoControllers(FuzzBytes& in) {
   TSetup s;
   const uint8_t shape = in.U8();
@@ -633,7 +642,7 @@ void TwoControllers(FuzzBytes& in) {
   }
   if (Tracing()) Trace(s);
   r.Paused = false;
-  for (int i = 0; i < 40 && in.More(); ++i) {
+  for (int i = 0; i < 32 && in.More(); ++i) {
     const uint8_t op = in.U8();
     const unsigned side = (op & 0x7F) % 3, sub = (op & 0x7F) / 3;
     if (Tracing()) {
@@ -663,7 +672,7 @@ void TwoControllers(FuzzBytes& in) {
     }
     (void)s.DataSet->Stored();  // learns the bookmarks of records that came meanwhile
     if (Tracing()) Trace(s);
-    if ((op & 0x80) && CheckingRows()) {
+    if (CheckingRows(op)) {
       CheckRows(s);
       r.Paused = false;
     }
