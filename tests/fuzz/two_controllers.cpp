@@ -116,6 +116,13 @@ class TRaiser : public TObject {
   }
 };
 
+// What a row shows: its key and V as text, empty for no row; and the data set's record its
+// bookmark names (-1 where the controller keeps none, as in grid mode).
+struct TShown {
+  std::string Key, V;
+  Integer Id = -1;
+};
+
 struct TSetup {
   TForm* Form = nullptr;
   TFuzzMemory* DataSet = nullptr;
@@ -123,6 +130,9 @@ struct TSetup {
   TcxDBDataController* Controllers[2] = {nullptr, nullptr};
   // Each controller's own filter keeps the records whose V is under its limit, while active.
   Integer OwnFilterLimits[2] = {0, 0};
+  // The rows each controller was asked to select: in grid mode a selection outlives the
+  // window, and a record selected there may be deleted when its row is long gone.
+  std::vector<TShown> Selected[2];
   TRaiser Raiser;
   Integer NextId = 1;
   bool NullKeys = false;   // appends may leave the key Null
@@ -137,13 +147,6 @@ Variant NewKey(TSetup& s, FuzzBytes& in) {
 }
 
 Variant NewValue(FuzzBytes& in) { return Variant(Integer(in.U8() % 40)); }
-
-// What a row shows: its key and V as text, empty for no row; and the data set's record its
-// bookmark names (-1 where the controller keeps none, as in grid mode).
-struct TShown {
-  std::string Key, V;
-  Integer Id = -1;
-};
 
 TShown RowShows(TFuzzMemory* ds, TcxDBDataController* c, Integer ARow) {
   if (ARow < 0 || ARow >= c->GetRowCount()) return {};
@@ -483,7 +486,10 @@ void ControllerStep(TSetup& s, int AWhich, unsigned op, FuzzBytes& in) {
       c->ChangeFocusedRowIndex(row);
       return;
     case 2:
-      if (rows > 0) c->ChangeRowSelection(row, true);
+      if (rows > 0) {
+        s.Selected[AWhich].push_back(RowShows(s.DataSet, c, row));
+        c->ChangeRowSelection(row, true);
+      }
       return;
     case 6:
       c->Refresh();
@@ -533,6 +539,8 @@ void ControllerStep(TSetup& s, int AWhich, unsigned op, FuzzBytes& in) {
         if (!c->IsMultiSelect()) {
           expect.MayRemove.push_back(RowShows(s.DataSet, c, focused));
           expect.One = true;
+        } else if (c->IsGridMode()) {
+          for (const TShown& shown : s.Selected[AWhich]) expect.MayRemove.push_back(shown);
         }
         c->DeleteSelection();
         break;
