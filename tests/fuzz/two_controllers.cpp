@@ -648,6 +648,7 @@ void TwoControllers(FuzzBytes& in) {
     s.Controllers[k] = MakeController(s, s.Sources[k], mode, items);
     s.OwnFilterLimits[k] = 5 + (mode >> 5) * 5;
   }
+  (void)ds->Stored();  // learns the first records' bookmarks
   if (Tracing()) Trace(s);
   r.Paused = false;
   for (int i = 0; i < 32 && in.More(); ++i) {
