@@ -135,7 +135,7 @@ struct TSetup {
   std::vector<TShown> Selected[2];
   TRaiser Raiser;
   Integer NextId = 1;
-  bool NullKeys = false;   // appends may leave the key Null
+  bool NullKeys = false;  // appends may leave the key Null
   bool FilterByHandler = false;
 };
 
@@ -154,8 +154,9 @@ TShown RowShows(TFuzzMemory* ds, TcxDBDataController* c, Integer ARow) {
   if (record < 0) return {};
   // A row of a record the controller no longer holds: shown as such, matching no record.
   if (record >= c->GetRecordCount())
-    return {"<record " + std::to_string(record) + " of " + std::to_string(c->GetRecordCount()) + ">",
-            "?"};
+    return {
+        "<record " + std::to_string(record) + " of " + std::to_string(c->GetRecordCount()) + ">",
+        "?"};
   return {ValueText(c->GetValue(record, c->GetItemField(0))),
           ValueText(c->GetValue(record, c->GetItemField(1))),
           ds->IdOf(c->DBProvider()->RecordBookmark(record))};
@@ -195,14 +196,16 @@ struct TDiff {
 TDiff Diff(const std::vector<TStored>& ABefore, const std::vector<TStored>& AAfter) {
   TDiff d;
   for (const TStored& b : ABefore) {
-    auto it = std::find_if(AAfter.begin(), AAfter.end(), [&](const TStored& a) { return a.Id == b.Id; });
+    auto it =
+        std::find_if(AAfter.begin(), AAfter.end(), [&](const TStored& a) { return a.Id == b.Id; });
     if (it == AAfter.end())
       d.Removed.push_back(b);
     else if (!(*it == b))
       d.Changed.push_back({b, *it});
   }
   for (const TStored& a : AAfter)
-    if (std::none_of(ABefore.begin(), ABefore.end(), [&](const TStored& b) { return a.Id == b.Id; }))
+    if (std::none_of(ABefore.begin(), ABefore.end(),
+                     [&](const TStored& b) { return a.Id == b.Id; }))
       d.Added.push_back(a);
   return d;
 }
@@ -248,7 +251,8 @@ void Trace(TSetup& s) {
   for (int k = 0; k < 2; ++k) {
     TcxDBDataController* c = s.Controllers[k];
     std::fprintf(stderr, "  controller %d (focused row %d):", k + 1, int(c->GetFocusedRowIndex()));
-    for (const std::string& r : ControllerRows(s.DataSet, c)) std::fprintf(stderr, " [%s]", r.c_str());
+    for (const std::string& r : ControllerRows(s.DataSet, c))
+      std::fprintf(stderr, " [%s]", r.c_str());
     std::fprintf(stderr, "\n");
   }
 }
@@ -310,10 +314,20 @@ void SetValues(TDataSet* ds, const Variant& AKey, const Variant& AValue) {
   ds->FieldByName("V")->SetValue(AValue);
 }
 
-const char* const kDataSetSteps[] = {
-    "append",     "insert", "edit",          "post",           "cancel",
-    "delete",     "next",   "prior",         "first",          "delete with controls off",
-    "edit with controls off", "refresh", "filter on/off", "append with controls off"};
+const char* const kDataSetSteps[] = {"append",
+                                     "insert",
+                                     "edit",
+                                     "post",
+                                     "cancel",
+                                     "delete",
+                                     "next",
+                                     "prior",
+                                     "first",
+                                     "delete with controls off",
+                                     "edit with controls off",
+                                     "refresh",
+                                     "filter on/off",
+                                     "append with controls off"};
 constexpr unsigned kDataSetStepCount = sizeof(kDataSetSteps) / sizeof(kDataSetSteps[0]);
 
 void DataSetStep(TSetup& s, unsigned op, FuzzBytes& in) {
@@ -398,8 +412,9 @@ void DataSetStep(TSetup& s, unsigned op, FuzzBytes& in) {
 // ---- Steps through a controller ----
 
 const char* const kControllerSteps[] = {
-    "focus",   "delete focused", "select",        "delete selection", "edit and post",
-    "append and post", "refresh", "edit", "next or prior", "insert and post", "own filter on/off"};
+    "focus",         "delete focused",  "select",           "delete selection",
+    "edit and post", "append and post", "refresh",          "edit",
+    "next or prior", "insert and post", "own filter on/off"};
 constexpr unsigned kControllerStepCount = sizeof(kControllerSteps) / sizeof(kControllerSteps[0]);
 
 // Leaves an edit a step began and could not post, with the handlers quiet, so that the
@@ -447,7 +462,8 @@ void CheckExpect(const char* AStep, const TExpect& AExpect, const std::vector<TS
         std::string rows;
         for (const TShown& m : AExpect.MayRemove)
           rows += " [" + m.Key + "," + m.V + " #" + std::to_string(m.Id) + "]";
-        std::snprintf(what, sizeof what, "%s removed record #%d (ID %s), which no row it acted on shows (rows:%s)",
+        std::snprintf(what, sizeof what,
+                      "%s removed record #%d (ID %s), which no row it acted on shows (rows:%s)",
                       AStep, int(r.Id), r.Key.c_str(), rows.c_str());
         Fault(what, ABefore, AAfter);
       }
@@ -457,10 +473,12 @@ void CheckExpect(const char* AStep, const TExpect& AExpect, const std::vector<TS
     const auto& [was, now] = d.Changed.front();
     if (!AExpect.Edits || d.Changed.size() > 1 || !IsShown(was, AExpect.Edited) ||
         now.Key != was.Key || now.V != AExpect.EditedV) {
-      std::snprintf(what, sizeof what, "%s changed record #%d from %s,%s to %s,%s (the row showed %s,%s #%d, V %s asked)",
-                    AStep, int(was.Id), was.Key.c_str(), was.V.c_str(), now.Key.c_str(),
-                    now.V.c_str(), AExpect.Edited.Key.c_str(), AExpect.Edited.V.c_str(),
-                    int(AExpect.Edited.Id), AExpect.EditedV.c_str());
+      std::snprintf(
+          what, sizeof what,
+          "%s changed record #%d from %s,%s to %s,%s (the row showed %s,%s #%d, V %s asked)", AStep,
+          int(was.Id), was.Key.c_str(), was.V.c_str(), now.Key.c_str(), now.V.c_str(),
+          AExpect.Edited.Key.c_str(), AExpect.Edited.V.c_str(), int(AExpect.Edited.Id),
+          AExpect.EditedV.c_str());
       Fault(what, ABefore, AAfter);
     }
   }
@@ -468,8 +486,8 @@ void CheckExpect(const char* AStep, const TExpect& AExpect, const std::vector<TS
     const TStored& a = d.Added.front();
     if (!AExpect.Appends || d.Added.size() > 1 || a.Key != AExpect.Appended.Key ||
         a.V != AExpect.Appended.V) {
-      std::snprintf(what, sizeof what, "%s added record #%d (%s,%s), not the one asked (%s,%s)", AStep,
-                    int(a.Id), a.Key.c_str(), a.V.c_str(), AExpect.Appended.Key.c_str(),
+      std::snprintf(what, sizeof what, "%s added record #%d (%s,%s), not the one asked (%s,%s)",
+                    AStep, int(a.Id), a.Key.c_str(), a.V.c_str(), AExpect.Appended.Key.c_str(),
                     AExpect.Appended.V.c_str());
       Fault(what, ABefore, AAfter);
     }
@@ -525,7 +543,6 @@ void ControllerStep(TSetup& s, int AWhich, unsigned op, FuzzBytes& in) {
   const Integer focused = c->GetFocusedRowIndex();
   const Variant key = op == 5 || op == 9 ? NewKey(s, in) : Variant();
   const Variant value = NewValue(in);
-  std::string error;
   try {
     switch (op) {
       case 1:
@@ -569,8 +586,7 @@ void ControllerStep(TSetup& s, int AWhich, unsigned op, FuzzBytes& in) {
         c->PostEditing();
         break;
     }
-  } catch (const Exception& e) {
-    error = e.what();
+  } catch (const Exception&) {
     CancelLeftEdit(s);
     if (checked) CheckExpect(kControllerSteps[op], expect, before, s.DataSet->Stored());
     throw;
