@@ -223,6 +223,37 @@ bool TcxDBDataModeController::DetailFirst(const String& AMasterDetailKeyFieldNam
                                                                  FDetailInSQLMode, AMasterDetailKeyValues);
 }
 
+// ---- TcxDBDataProvider: a detail's edit ended by another ----
+
+bool TcxDBDataProvider::HearOthersEditEnded(bool APosted) {
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  if (!c->IsDetail() || !ds || IsEditState(ds->State())) return true;
+  // One detail at a time watches the data set's edit. Its notice comes only once the data
+  // set stands on this detail's own new record, when the record it watched can no longer
+  // be told: it reconciles it now. Reconciling runs handlers, which may free either.
+  TWeakLink self(this);
+  for (TcxDBDataProvider* p : OtherProviders()) {
+    if (p->FWatchedRecordIndex == kNoEditRecord || !p->DBDataController()->IsDetail() ||
+        !p->IsSmartRefreshActive())
+      continue;
+    // A record inserted has no bookmark yet, and its key may be another record's (or Null,
+    // as others are): the one posted is where the data set stands.
+    const Integer r = p->FWatchedRecordIndex;
+    if (APosted && p->FWatchedInserting && r >= 0 && p->RecordBookmark(r).empty() &&
+        ds->BookmarkAvailable())
+      p->SetRecordBookmark(r, ds->Bookmark());
+    TWeakLink other(p);
+    const bool reconciled = p->SmartRefreshWatched();
+    if (!self.Alive()) return false;
+    if (reconciled && other.Alive()) p->ResetWatch();
+    break;
+  }
+  // The record posted may be this detail's master's, which it watched none of.
+  if (DataSet() == ds && IsDataSetRecordShown()) ReadWhenBrowsing();
+  return true;
+}
+
 // ---- TcxDBDataController: master-detail ----
 
 TcxCustomDataRelation* TcxDBDataController::CreateRelation(TcxCustomDataRelationList* AList, TObject* AItem) {

@@ -540,8 +540,12 @@ void TcxDBDataProvider::OwnOperation(F AOperation) {
     return;
   }
   auto controls = ControlsDisabled(ds);
+  const bool othersEdit = FWatchedRecordIndex == kNoEditRecord;
+  const UInt64 changes = ds->ChangeCount();
   ds->CheckBrowseMode();
-  if (!watch.Alive() || !SmartRefreshWatched()) return;
+  if (!watch.Alive()) return;
+  if (othersEdit && (!HearOthersEditEnded(ds->ChangeCount() != changes) || !watch.Alive())) return;
+  if (!SmartRefreshWatched()) return;
   ResetWatch();
   ResetEditing();
   AOperation();
