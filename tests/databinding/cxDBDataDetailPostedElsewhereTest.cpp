@@ -52,12 +52,12 @@ TEST_F(DBDataDetailPostedElsewhere, ARecordBegunOnTheDataSetShowsUnderTheMasterI
   const Variant ids[] = {Variant(50), Variant(10), Null()};
   const char* const posters[] = {"master 2's append", "master 2's insert", "master 4's append",
                                  "master 4's focus",  "master 4's edit",   "the data set's move",
-                                 "master 1's focus"};
+                                 "master 1's focus",  "master 1's append"};
   // 0: keyed smart refresh; 1: the same positioned by a handler; 2: keyed; 3: no keys.
   for (int mode = 0; mode < 4; ++mode)
     for (const Variant& id : ids)
       for (bool insertOnSet : {false, true})
-        for (int poster = 0; poster < 7; ++poster) {
+        for (int poster = 0; poster < 8; ++poster) {
           TearDown();
           SetUp();
           TMemoryDataSet* detail = MakePlainSets();
@@ -106,17 +106,29 @@ TEST_F(DBDataDetailPostedElsewhere, ARecordBegunOnTheDataSetShowsUnderTheMasterI
             case 5:
               detail->First();
               break;
-            default:
+            case 6:
               details[1]->ChangeFocusedRowIndex(0);
+              break;
+            default:
+              // Master 1's detail watched the record: its own append posts it.
+              details[1]->Append();
           }
           if (mode == 3 && detail->State() == TDataSetState::dsInsert) detail->Post();
           ASSERT_EQ(Held(2).size(), 1u) << what;
-          // Posted, it is none of master 1's records; the others see it once the data set
-          // browses.
-          EXPECT_EQ(Shown(details[1]), Held(1)) << what;
+          // Posted, it is none of master 1's records (nor of any but master 2's); the others
+          // see it once the data set browses.
+          for (const auto& [masterID, d] : details)
+            for (Integer i = 0; i < d->GetRecordCount(); ++i)
+              EXPECT_EQ(d->GetItemValue(i, 1), Variant(masterID)) << what << ": master " << masterID;
           if (detail->State() == TDataSetState::dsBrowse) expectEachShowsItsOwn(" once posted");
           if (adding && detail->State() == TDataSetState::dsInsert) {
             adding->SetEditValue(2, Variant(9.0), TcxDataEditValueSource::evsValue);
+            details[1]->ChangeFocusedRowIndex(0);
+          } else if (poster == 7 && mode < 3) {
+            // Master 2's detail, which heard nothing while the data set was in inserts,
+            // begins an append of its own (posting master 1's), given up as master 1's
+            // detail moves.
+            details[2]->Append();
             details[1]->ChangeFocusedRowIndex(0);
           }
           detail->CheckBrowseMode();

@@ -316,12 +316,12 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool IsDataSetRecordShown() const;
   void ResetWatch();
   template <class F> void OwnOperation(F AOperation);
-  // This detail's own operation ended an edit of the shared data set that it did not watch
-  // (another detail's, or one begun straight on the data set), its controls off: the detail
-  // that watched it reconciles the record now, while the data set still stands on it, and
-  // this one reads again once the data set browses if the record is its master's. APosted:
-  // the edit was posted, not given up. False when a handler freed this provider.
-  bool HearOthersEditEnded(bool APosted);
+  // This provider's own operation ended the data set's edit, its controls off: the record
+  // watched is reconciled now, while the data set still stands on it, whichever detail
+  // watched it; a detail that watched none reads again once the data set browses if the
+  // record is its master's. APosted: the edit was posted, not given up. False when a
+  // handler freed this provider.
+  bool ReconcileEditEnded(bool APosted);
   // The edit holds changes for every provider on the data set (each leaves out the fields
   // it wrote itself, such as a detail's master keys).
   bool IsPendingEditModified() const;

@@ -223,35 +223,40 @@ bool TcxDBDataModeController::DetailFirst(const String& AMasterDetailKeyFieldNam
                                                                  FDetailInSQLMode, AMasterDetailKeyValues);
 }
 
-// ---- TcxDBDataProvider: a detail's edit ended by another ----
+// ---- TcxDBDataProvider: an edit of the shared data set ended by a detail's operation ----
 
-bool TcxDBDataProvider::HearOthersEditEnded(bool APosted) {
+bool TcxDBDataProvider::ReconcileEditEnded(bool APosted) {
   TcxDBDataController* c = DBDataController();
   TDataSet* ds = DataSet();
-  if (!c->IsDetail() || !ds || IsEditState(ds->State())) return true;
-  // One detail at a time watches the data set's edit. Its notice comes only once the data
-  // set stands on this detail's own new record, when the record it watched can no longer
-  // be told: it reconciles it now. Reconciling runs handlers, which may free either.
-  TWeakLink self(this);
-  for (TcxDBDataProvider* p : OtherProviders()) {
-    if (p->FWatchedRecordIndex == kNoEditRecord || !p->DBDataController()->IsDetail() ||
-        !p->IsSmartRefreshActive())
-      continue;
-    // A record inserted has no bookmark yet, and its key may be another record's (or Null,
-    // as others are): the one posted is where the data set stands.
-    const Integer r = p->FWatchedRecordIndex;
-    if (APosted && p->FWatchedInserting && r >= 0 && p->RecordBookmark(r).empty() &&
-        ds->BookmarkAvailable())
-      p->SetRecordBookmark(r, ds->Bookmark());
-    TWeakLink other(p);
-    const bool reconciled = p->SmartRefreshWatched();
+  if (!c->IsDetail() || !ds || IsEditState(ds->State())) return SmartRefreshWatched();
+  // One detail at a time watches the data set's edit: this one, or another (the one that
+  // stood on the data set as code began it). The other's notice comes only once the data
+  // set stands on this detail's new record, when the record it watched can no longer be
+  // told: it reconciles it now.
+  TcxDBDataProvider* watcher = FWatchedRecordIndex != kNoEditRecord ? this : nullptr;
+  if (!watcher)
+    for (TcxDBDataProvider* p : OtherProviders())
+      if (p->FWatchedRecordIndex != kNoEditRecord && p->DBDataController()->IsDetail() &&
+          p->IsSmartRefreshActive()) {
+        watcher = p;
+        break;
+      }
+  // A record inserted has no bookmark yet, and its key may be another record's (or Null, as
+  // others are): the one posted is where the data set stands.
+  const Integer r = watcher ? watcher->FWatchedRecordIndex : -1;
+  if (APosted && r >= 0 && watcher->FWatchedInserting && watcher->RecordBookmark(r).empty() &&
+      ds->BookmarkAvailable())
+    watcher->SetRecordBookmark(r, ds->Bookmark());
+  if (watcher && watcher != this) {
+    // The record may be this detail's master's, which it watched none of.
+    if (IsDataSetRecordShown()) ReadWhenBrowsing();
+    // Reconciling runs handlers, which may free either.
+    TWeakLink self(this), other(watcher);
+    const bool reconciled = watcher->SmartRefreshWatched();
     if (!self.Alive()) return false;
-    if (reconciled && other.Alive()) p->ResetWatch();
-    break;
+    if (reconciled && other.Alive()) watcher->ResetWatch();
   }
-  // The record posted may be this detail's master's, which it watched none of.
-  if (DataSet() == ds && IsDataSetRecordShown()) ReadWhenBrowsing();
-  return true;
+  return SmartRefreshWatched();
 }
 
 // ---- TcxDBDataController: master-detail ----
