@@ -137,3 +137,47 @@ TEST_F(DBDataDetailPostedElsewhere, ARecordBegunOnTheDataSetShowsUnderTheMasterI
 }
 
 }  // namespace
+
+namespace {
+
+// Master 2's detail adds a record while master 1's detail stands on the data set (editing
+// its record or not), and a focus in master 1's detail posts it: master 1's detail reads
+// first and moves the data set before master 2's hears of the post. Master 2's detail keeps
+// the record it added, whatever its ID.
+TEST_F(DBDataDetailPostedElsewhere, AnInsertPostedByAnotherDetailsFocusStaysWithItsDetail) {
+  const Variant ids[] = {Null(), Variant(10), Variant(50)};
+  const char* const befores[] = {"nothing", "master 1's edit", "an edit on the data set"};
+  for (int before = 0; before < 3; ++before)
+    for (const Variant& id : ids)
+      for (bool insert : {false, true}) {
+        TearDown();
+        SetUp();
+        TMemoryDataSet* detail = MakePlainSets();
+        Pattern->SetKeyFieldNames("ID");
+        Pattern->DataModeController()->SetSmartRefresh(true);
+        Master->ResetDetails();
+        const std::string what = std::string("after ") + befores[before] + ", ID " + Text(id) +
+                                 (insert ? ", inserted" : ", appended");
+        ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+        ASSERT_TRUE(Master->ChangeDetailExpanding(1, true));
+        TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+        TcxCustomDataController* d2 = Master->GetDetailDataController(1, 0);
+        d1->ChangeFocusedRowIndex(1);
+        if (before == 1) d1->Edit();
+        if (before == 2) detail->Edit();
+        if (insert)
+          d2->Insert();
+        else
+          d2->Append();
+        ASSERT_EQ(detail->State(), TDataSetState::dsInsert) << what;
+        d2->SetEditValue(0, id, TcxDataEditValueSource::evsValue);
+        d2->SetEditValue(2, Variant(5.0), TcxDataEditValueSource::evsValue);
+        d1->ChangeFocusedRowIndex(0);
+        ASSERT_EQ(detail->State(), TDataSetState::dsBrowse) << what;
+        ASSERT_EQ(Held(2).size(), 1u) << what;
+        EXPECT_EQ(Shown(d2), Held(2)) << what;
+        EXPECT_EQ(Shown(d1), Held(1)) << what;
+      }
+}
+
+}  // namespace

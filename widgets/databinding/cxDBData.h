@@ -299,6 +299,10 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // Notice 2 in grid mode: the window follows the data set.
   void GridModeDataSetChanged();
   void DoEditingChanged();
+  // The data set began or ended an edit. A detail's insert it watched, posted, gets the
+  // posted record's bookmark while the data set stands on it: the change that follows may
+  // reach this detail only once another has moved the data set.
+  void NoteEditStateChanged();
   // Step 2 and 3 of the editing rules: the data set's edit or insert reaches the controller.
   void EditFromDataSet();
   void InsertFromDataSet();
@@ -380,6 +384,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FReadWhenBrowsing = false;
   // The data set's edit ended and the change that follows has not reached this provider.
   bool FEditEndUnheard = false;
+  // The data set's change count as its edit began (posting counts one).
+  UInt64 FChangesAtEditStart = 0;
   // The detail's data set was opened again for its master since this controller last read.
   bool FQueryReopened = false;
   TcxRecordBookmarks FRecordBookmarks;

@@ -259,6 +259,25 @@ bool TcxDBDataProvider::ReconcileEditEnded(bool APosted) {
   return SmartRefreshWatched();
 }
 
+void TcxDBDataProvider::NoteEditStateChanged() {
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  if (IsEditState(ds->State())) {
+    FChangesAtEditStart = ds->ChangeCount();
+    return;
+  }
+  FEditEndUnheard = true;
+  const Integer r = FWatchedRecordIndex;
+  if (!DBDataController()->IsDetail() || !IsSmartRefreshActive() || !FWatchedInserting || r < 0 ||
+      !RecordBookmark(r).empty() || ds->ChangeCount() == FChangesAtEditStart ||
+      !ds->BookmarkAvailable())
+    return;
+  // Posted, the insert stands where the data set does; given up, the data set went back to
+  // a record read before, which keeps its own bookmark.
+  const TBookmarkStr mark = ds->Bookmark();
+  if (BookmarkedRecordIndex(mark) < 0) SetRecordBookmark(r, mark);
+}
+
 // ---- TcxDBDataController: master-detail ----
 
 TcxCustomDataRelation* TcxDBDataController::CreateRelation(TcxCustomDataRelationList* AList, TObject* AItem) {

@@ -1090,7 +1090,7 @@ bool TcxDBDataProvider::FollowedUnchangedWalk() {
 }
 
 void TcxDBDataProvider::DoEditingChanged() {
-  if (TDataSet* ds = DataSet(); ds && !InEditState(ds)) FEditEndUnheard = true;
+  NoteEditStateChanged();
   if (!IsSyncMode()) {
     FInsertSeen = false;
     return;
