@@ -247,9 +247,9 @@ bool TcxDBDataProvider::ReconcileEditEnded(bool APosted) {
   if (APosted && r >= 0 && watcher->FWatchedInserting && watcher->RecordBookmark(r).empty() &&
       ds->BookmarkAvailable())
     watcher->SetRecordBookmark(r, ds->Bookmark());
+  // A record posted that this detail did not watch may be its master's.
+  if (APosted && watcher != this && IsDataSetRecordShown()) ReadWhenBrowsing();
   if (watcher && watcher != this) {
-    // The record may be this detail's master's, which it watched none of.
-    if (IsDataSetRecordShown()) ReadWhenBrowsing();
     // Reconciling runs handlers, which may free either.
     TWeakLink self(this), other(watcher);
     const bool reconciled = watcher->SmartRefreshWatched();
