@@ -415,6 +415,15 @@ void ControllerStep(TcxDBDataController* c, uint8_t op, FuzzBytes& in) {
   }
 }
 
+// Whether the data set's next record is inserted, not appended: the byte of its ID (whose
+// value is the byte modulo 9) tells, by ten of the 29 values of the byte divided by 9; the
+// inputs kept before give none of them there, and go on meaning what they did.
+bool BegunByInsert(const FuzzBytes& in) {
+  constexpr uint32_t kInserting = 1u << 5 | 1u << 6 | 1u << 9 | 1u << 10 | 1u << 14 | 1u << 18 |
+                                  1u << 19 | 1u << 20 | 1u << 23 | 1u << 24;
+  return kInserting >> (in.Peek() / 9) & 1;
+}
+
 void DataSetStep(TDataSet* ds, const char* AField, uint8_t op, FuzzBytes& in) {
   switch (op % 8) {
     case 0: {
@@ -425,8 +434,13 @@ void DataSetStep(TDataSet* ds, const char* AField, uint8_t op, FuzzBytes& in) {
       break;
     }
     case 1: {
+      // A record begun straight on the data set, with any ID (one other records have, or
+      // none) and master key: appended, or inserted where the data set stands.
       TWeakLink alive(ds);
-      ds->Append();
+      if (BegunByInsert(in))
+        ds->Insert();
+      else
+        ds->Append();
       if (alive.Alive() && ds->State() == TDataSetState::dsInsert) {
         cxSetFieldValue(ds->FieldByName("ID"), SmallValue(in));
         cxSetFieldValue(ds->FieldByName(AField), SmallValue(in));
@@ -467,7 +481,7 @@ void Step(TSetup& s, uint8_t op, FuzzBytes& in) {
     const uint8_t sub = op / 6;
     std::fprintf(stderr, "step: %s %s\n", kOn[op % 6],
                  op % 6 == 2   ? (op & 64 ? "in" : "out")
-                 : op % 6 >= 4 ? kSetOps[sub % 8]
+                 : op % 6 >= 4 ? (sub % 8 == 1 && BegunByInsert(in) ? "insert" : kSetOps[sub % 8])
                                : kControllerOps[sub % 12]);
   }
   switch (op % 6) {
@@ -614,6 +628,8 @@ void MasterDetail(FuzzBytes& in) {
       std::abort();
     }
     if (Tracing() && s.AllAlive() && !s.Master()->IsGridMode()) {
+      // Asking for a detail may make it, which runs the handlers: the listing frees nothing.
+      TScopedValue<bool> paused(freer.Paused, true);
       TFuzzMaster* m = s.Master();
       std::fprintf(stderr, "  master (focused %d):", int(m->GetFocusedRecordIndex()));
       for (const std::string& r : ControllerRecords(m)) std::fprintf(stderr, " [%s]", r.c_str());

@@ -308,6 +308,10 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // Notice 2 in grid mode: the window follows the data set.
   void GridModeDataSetChanged();
   void DoEditingChanged();
+  // The data set began or ended an edit. A detail's insert it watched, posted, gets the
+  // posted record's bookmark while the data set stands on it: the change that follows may
+  // reach this detail only once another has moved the data set.
+  void NoteEditStateChanged();
   // Step 2 and 3 of the editing rules: the data set's edit or insert reaches the controller.
   void EditFromDataSet();
   void InsertFromDataSet();
@@ -348,6 +352,12 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool IsDataSetRecordShown() const;
   void ResetWatch();
   template <class F> void OwnOperation(F AOperation);
+  // This provider's own operation ended the data set's edit, its controls off: the record
+  // watched is reconciled now, while the data set still stands on it, whichever detail
+  // watched it; a detail that watched none reads again once the data set browses if the
+  // record is its master's. APosted: the edit was posted, not given up. False when a
+  // handler freed this provider.
+  bool ReconcileEditEnded(bool APosted);
   // The edit holds changes for every provider on the data set (each leaves out the fields
   // it wrote itself, such as a detail's master keys).
   bool IsPendingEditModified() const;
@@ -406,6 +416,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FReadWhenBrowsing = false;
   // The data set's edit ended and the change that follows has not reached this provider.
   bool FEditEndUnheard = false;
+  // The data set's change count as its edit began (posting counts one).
+  UInt64 FChangesAtEditStart = 0;
   // The detail's data set was opened again for its master since this controller last read.
   bool FQueryReopened = false;
   TcxRecordBookmarks FRecordBookmarks;

@@ -223,6 +223,61 @@ bool TcxDBDataModeController::DetailFirst(const String& AMasterDetailKeyFieldNam
                                                                  FDetailInSQLMode, AMasterDetailKeyValues);
 }
 
+// ---- TcxDBDataProvider: an edit of the shared data set ended by a detail's operation ----
+
+bool TcxDBDataProvider::ReconcileEditEnded(bool APosted) {
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  if (!c->IsDetail() || !ds || IsEditState(ds->State())) return SmartRefreshWatched();
+  // One detail at a time watches the data set's edit: this one, or another (the one that
+  // stood on the data set as code began it). The other's notice comes only once the data
+  // set stands on this detail's new record, when the record it watched can no longer be
+  // told: it reconciles it now.
+  TcxDBDataProvider* watcher = FWatchedRecordIndex != kNoEditRecord ? this : nullptr;
+  if (!watcher)
+    for (TcxDBDataProvider* p : OtherProviders())
+      if (p->FWatchedRecordIndex != kNoEditRecord && p->DBDataController()->IsDetail() &&
+          p->IsSmartRefreshActive()) {
+        watcher = p;
+        break;
+      }
+  // A record inserted has no bookmark yet, and its key may be another record's (or Null, as
+  // others are): the one posted is where the data set stands.
+  const Integer r = watcher ? watcher->FWatchedRecordIndex : -1;
+  if (APosted && r >= 0 && watcher->FWatchedInserting && watcher->RecordBookmark(r).empty() &&
+      ds->BookmarkAvailable())
+    watcher->SetRecordBookmark(r, ds->Bookmark());
+  // A record posted that this detail did not watch may be its master's.
+  if (APosted && watcher != this && IsDataSetRecordShown()) ReadWhenBrowsing();
+  if (watcher && watcher != this) {
+    // Reconciling runs handlers, which may free either.
+    TWeakLink self(this), other(watcher);
+    const bool reconciled = watcher->SmartRefreshWatched();
+    if (!self.Alive()) return false;
+    if (reconciled && other.Alive()) watcher->ResetWatch();
+  }
+  return SmartRefreshWatched();
+}
+
+void TcxDBDataProvider::NoteEditStateChanged() {
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  if (IsEditState(ds->State())) {
+    FChangesAtEditStart = ds->ChangeCount();
+    return;
+  }
+  FEditEndUnheard = true;
+  const Integer r = FWatchedRecordIndex;
+  if (!DBDataController()->IsDetail() || !IsSmartRefreshActive() || !FWatchedInserting || r < 0 ||
+      !RecordBookmark(r).empty() || ds->ChangeCount() == FChangesAtEditStart ||
+      !ds->BookmarkAvailable())
+    return;
+  // Posted, the insert stands where the data set does; given up, the data set went back to
+  // a record read before, which keeps its own bookmark.
+  const TBookmarkStr mark = ds->Bookmark();
+  if (BookmarkedRecordIndex(mark) < 0) SetRecordBookmark(r, mark);
+}
+
 // ---- TcxDBDataController: master-detail ----
 
 TcxCustomDataRelation* TcxDBDataController::CreateRelation(TcxCustomDataRelationList* AList, TObject* AItem) {

@@ -535,8 +535,9 @@ void TcxDBDataProvider::OwnOperation(F AOperation) {
     return;
   }
   auto controls = ControlsDisabled(ds);
+  const UInt64 changes = ds->ChangeCount();
   ds->CheckBrowseMode();
-  if (!watch.Alive() || !SmartRefreshWatched()) return;
+  if (!watch.Alive() || !ReconcileEditEnded(ds->ChangeCount() != changes) || !watch.Alive()) return;
   ResetWatch();
   ResetEditing();
   AOperation();
@@ -1051,6 +1052,12 @@ void TcxDBDataProvider::DoDataSetChanged() {
         p->ReadWhenBrowsing();
     }
   }
+  // A record posted while the controls were off (on the way into this insert, by another
+  // detail's operation or by code) reached no detail but its watcher: it may be this
+  // detail's master's, and is read once the data set browses.
+  if (c->IsDetail() && !FInOwnOperation && IsSmartRefreshActive() &&
+      ds->ChangedWhileControlsDisabled())
+    ReadWhenBrowsing();
   if (ds->State() != dsInsert || FInserting) return;
   // Clone details share the data set: the insert belongs to the one standing on it.
   if (c->IsDetail() && !IsDetailPositioned()) return;
@@ -1094,7 +1101,7 @@ bool TcxDBDataProvider::FollowedUnchangedWalk() {
 }
 
 void TcxDBDataProvider::DoEditingChanged() {
-  if (TDataSet* ds = DataSet(); ds && !InEditState(ds)) FEditEndUnheard = true;
+  NoteEditStateChanged();
   if (!IsSyncMode()) {
     FInsertSeen = false;
     return;

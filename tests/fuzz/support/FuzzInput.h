@@ -16,6 +16,8 @@ class FuzzBytes {
     --n_;
     return *p_++;
   }
+  // The next byte, left to be read.
+  uint8_t Peek() const { return n_ ? *p_ : 0; }
   uint32_t U32() { return uint32_t(U8()) | uint32_t(U8()) << 8 | uint32_t(U8()) << 16 | uint32_t(U8()) << 24; }
 
  private:
