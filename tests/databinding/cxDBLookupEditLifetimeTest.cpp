@@ -3,6 +3,7 @@
 // a bound editor showing its records without moving the shared list.
 #include "tests/databinding/DBLookupTestSupport.h"
 #include "widgets/editcore/cxEditRepository.h"
+#include "widgets/editors/cxGroupBox.h"
 
 #include <functional>
 
@@ -220,3 +221,75 @@ TEST_F(DBLookupTest, SeveralKeyFieldsMakeOneKeyInBothModes) {
 }
 
 }  // namespace
+
+// The list's Name field's text handler frees the combo box, its parent or its form on its
+// n-th call, for every n, while the drop-down opens in grid mode and its grid lays out its
+// rows (the grid asks each shown row's text): the layout stops where the grid went, touching
+// nothing freed (the sanitizer build sees that), and the list data set carries on.
+class TTextFreer : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Countdown = 0;
+  int Calls = 0;
+  void GetText(TField* Sender, String& Text, bool) {
+    Text = Sender->GetAsString();
+    ++Calls;
+    if (!Victim || --Countdown > 0) return;
+    TObject* v = Victim;
+    Victim = nullptr;
+    v->Free();
+  }
+};
+
+TEST_F(DBLookupTest, AListTextHandlerFreeingTheComboWhileTheGridLaysOutEndsTheLayout) {
+  TTextFreer freer;
+  people->FieldByName("Name")->OnGetText = {&freer, &TTextFreer::GetText};
+  const char* const victims[] = {"combo box", "parent", "form"};
+  for (int victim = 0; victim < 3; ++victim) {
+    int freedInGrid = 0;
+    for (int n = 1; n < 200; ++n) {
+      TForm* f = TCustomForm::CreateNew(nullptr);
+      f->SetBounds(100, 100, 400, 300);
+      auto* box = New<TcxGroupBox>(f);
+      box->SetBounds(5, 5, 300, 200);
+      box->SetParent(f);
+      auto* c = New<TcxLookupComboBox>(f);
+      c->SetParent(box);
+      c->SetBounds(10, 10, 150, 21);
+      TcxLookupComboBoxProperties* p = c->GetProperties();
+      p->SetListSource(peopleSource);
+      p->SetKeyFieldNames("ID");
+      p->SetListFieldNames("Name");
+      p->SetGridMode(true);
+      p->SetDropDownRows(5);
+      c->SetEditValue(Variant(Integer(2)));
+      TWeakLink form(f), edit(c), list(p->GetDBDataController());
+      f->Show();
+      Pump();
+      // Counted from the drop-down on: every call before it is the edit's own text.
+      freer.Calls = 0;
+      freer.Countdown = n;
+      freer.Victim = victim == 0 ? static_cast<TObject*>(c) : victim == 1 ? static_cast<TObject*>(box) : f;
+      c->SetFocus();
+      c->DropDown();
+      Pump();
+      const bool freed = freer.Victim == nullptr;
+      freer.Victim = nullptr;
+      if (freed) {
+        EXPECT_FALSE(edit.Alive()) << victims[victim] << " " << n;
+        EXPECT_FALSE(list.Alive()) << victims[victim] << " " << n;
+        ++freedInGrid;
+      }
+      if (form.Alive()) f->Free();
+      Pump();
+      if (!freed) break;  // the drop-down asked fewer than n texts: every n was tried
+    }
+    // Five rows shown, each layout asking their texts: more than five ns freed something.
+    EXPECT_GT(freedInGrid, 5) << victims[victim];
+  }
+  freer.Victim = nullptr;
+  EXPECT_EQ(people->RecordCount(), Integer(kPeople.size()));
+  auto* other = MakeCombo();
+  other->GetProperties()->SetGridMode(true);
+  EXPECT_EQ(other->GetProperties()->GetDisplayText(Variant(Integer(5))), "Cyd");
+}

@@ -466,8 +466,11 @@ void TcxCustomLookupEditLookupData::AdjustListHeight(Integer& AHeight) {
 void TcxCustomLookupEditLookupData::Initialize(TWinControl* AVisualControlsParent) {
   TWinControl* list = GetActiveControl();
   if (!list) return;
+  // The list's new window lays its rows out, asking their texts: a text handler may free
+  // the editor, and this with it.
+  TWeakLink self(this);
   list->SetParent(AVisualControlsParent);
-  FocusKeyRecord();
+  if (self.Alive()) FocusKeyRecord();
 }
 
 void TcxCustomLookupEditLookupData::SetListBounds(const TRect& ARect) {

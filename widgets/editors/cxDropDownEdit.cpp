@@ -379,6 +379,7 @@ void TcxCustomDropDownEdit::DropDown() {
   SetupPopupWindow();
   if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->HandleNeeded();
+  if (!guard.Alive() || !FPopupWindow) return;
   PostMessageA(FPopupWindow->GetHandle(), DXM_DROPDOWNPOPUP, 0, 0);
 }
 
@@ -488,13 +489,21 @@ void TcxCustomDropDownEdit::SetupPopupWindow() {
   const bool capture = p->IsPopupWindowCapturingFocus();
   FPopupWindow->SetCaptureFocus(capture);
   // A popup that leaves the focus in the edit is a tool window on the screen.
+  // Placing and sizing the list lays its rows out, asking their texts: a text handler may
+  // free this editor, or the popup window with it.
+  TcxEditLifeGuard guard(this);
   if (!capture) FPopupWindow->SetParentWindow(GetDesktopWindow());
+  if (!guard.Alive() || !FPopupWindow) return;
   InitializeLookupData();
+  if (!guard.Alive() || !FPopupWindow) return;
   UpdatePopupControlsLookAndFeel();
+  if (!guard.Alive() || !FPopupWindow) return;
   InitializePopupWindow();
   FPopupWindow->CalculateBounds();
+  if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->CalculateViewInfo();
   PositionPopupWindowChildren(FPopupWindow->PopupViewInfo()->ClientRect);
+  if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->UpdateWindowRegion();
 }
 
@@ -503,6 +512,7 @@ void TcxCustomDropDownEdit::PopupWindowShowedHandler(TObject*) {
   TcxEditLifeGuard guard(this);
   FPopupWindow->CalculateViewInfo();
   PositionPopupWindowChildren(FPopupWindow->PopupViewInfo()->ClientRect);
+  if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->UpdateWindowRegion();
   RecalcViewAtCursor();
   if (!guard.Alive()) return;

@@ -266,8 +266,9 @@ void TcxControl::CreateParams(TCreateParams& Params) {
 }
 
 void TcxControl::CreateWnd() {
+  TWeakLink self(this);  // the new window's first messages may run handlers that free it
   inherited::CreateWnd();
-  SetInternalControlsParent();
+  if (self.Alive()) SetInternalControlsParent();
 }
 
 void TcxControl::SetInternalControlsParent() {
@@ -402,6 +403,9 @@ void TcxControl::UpdateScrollBars() {
   }
   const bool savedUpdating = FUpdatingScrollBars;
   FUpdatingScrollBars = true;
+  // A bar shown or hidden changes the client area: the layout that follows may run handlers
+  // (a text handler asked for the rows' texts, say) that free this control.
+  TWeakLink self(this);
   const bool wasH = FHScrollBar->GetVisible(), wasV = FVScrollBar->GetVisible();
   if (!FVisibilityForced) {
     FCalculatingScrollBars = true;
@@ -438,8 +442,10 @@ void TcxControl::UpdateScrollBars() {
       FVScrollBar->ApplyData();
     }
   }
+  if (!self.Alive()) return;
   if (wasH != FHScrollBar->GetVisible() || wasV != FVScrollBar->GetVisible()) {
     BoundsChanged();
+    if (!self.Alive()) return;
   } else {
     FSizeGrip->SetVisible(FHScrollBar->GetVisible() && FVScrollBar->GetVisible());
     SetInternalControlsBounds();
