@@ -1,7 +1,7 @@
 // fuzz-links: widgets_databinding
 // Handlers that free a lookup combo box with its list open, driven by the input: a combo box
-// over a list data set of people (plain, or data-aware and bound to an order's customer key)
-// gets one of OnChange, OnEditValueChanged, OnCloseUp, OnClosePopup, OnInitPopup, OnPopup,
+// over a list data set of people (plain, or data-aware and bound to an order's customer key;
+// reading the whole list or, in grid mode, a window of it) gets one of OnChange, OnEditValueChanged, OnCloseUp, OnClosePopup, OnInitPopup, OnPopup,
 // OnValidate, its OnExit, the list's Name field's OnGetText (asked as the list and the edit
 // read their texts) or, bound, the orders' BeforePost or AfterPost set to free the combo
 // box, its parent or its form after a chosen number of calls. The steps open the list, press
@@ -107,11 +107,11 @@ void Step(TRun& run) {
 }
 
 // The first byte: the victim (the combo box, its group box, the form), whether it is bound,
-// whether it sits in a group box; then the handler (hook % 11; 10: the list's text handler),
+// whether it sits in a group box, whether the list is in grid mode; then the handler (hook % 11; 10: the list's text handler),
 // the countdown, the switches and up to 24 steps of three bytes.
 void Lookup(Platform* pf, FuzzBytes& in) {
   const uint8_t shape = in.U8();
-  const bool bound = shape & 4, inBox = shape & 8;
+  const bool bound = shape & 4, inBox = shape & 8, gridMode = shape & 16;
   TForm* form = TCustomForm::CreateNew(nullptr);
   form->SetBounds(100, 100, 400, 300);
   auto* people = New<TMemoryDataSet>(form);
@@ -155,6 +155,10 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   p->SetListSource(peopleSource);
   p->SetKeyFieldNames("ID");
   p->SetListFieldNames("Name");
+  if (gridMode) {
+    p->SetGridMode(true);
+    p->GetDBDataController()->DataModeController()->SetGridModeBufferCount(3);
+  }
   if (bound) {
     static_cast<TcxDBLookupComboBox*>(e)->GetDataBinding()->SetDataSource(ordersSource);
     static_cast<TcxDBLookupComboBox*>(e)->GetDataBinding()->SetDataField("CustID");

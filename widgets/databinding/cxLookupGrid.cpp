@@ -402,12 +402,15 @@ void TcxCustomLookupGrid::Paint() {
 }
 
 void TcxCustomLookupGrid::SetInternalControlsParent() {
+  TWeakLink self(this);
   inherited::SetInternalControlsParent();
-  RefreshLayout();
+  if (self.Alive()) RefreshLayout();
 }
 
 void TcxCustomLookupGrid::LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
+  TWeakLink self(this);
   inherited::LookAndFeelChanged(Sender, AChangedValues);
+  if (!self.Alive()) return;
   if (FPainter) FPainter->SetLookAndFeelPainter(GetLookAndFeelPainter());
   Changed({lgcLayout});
 }
@@ -420,8 +423,9 @@ void TcxCustomLookupGrid::ColorChanged() {
 }
 
 void TcxCustomLookupGrid::FontChanged() {
+  TWeakLink self(this);
   inherited::FontChanged();
-  RefreshLayout();
+  if (self.Alive()) RefreshLayout();
 }
 
 void TcxCustomLookupGrid::BoundsChanged() {

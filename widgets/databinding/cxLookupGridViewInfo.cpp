@@ -260,6 +260,10 @@ bool TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
     if (cell->EditViewInfo) cell->EditViewInfo->Free();
     cell->EditViewInfo = column->GetProperties()->GetViewInfoClass().Create();
     TcxCustomEditViewData* data = CreateColumnViewData(info, column);
+    // The view data is this call's own: a layout that a text handler runs meanwhile does not
+    // take its place, and it goes with this call even where the handler freed the grid.
+    info->EditViewData = nullptr;
+    Owned<TcxCustomEditViewData> ownData(data);
     TWatchedScopeExit release(FGrid, [this, info, column] { FreeColumnViewData(info, column); });
     Variant value;
     if (column->GetProperties()->GetEditValueSource(false) == TcxDataEditValueSource::evsValue)

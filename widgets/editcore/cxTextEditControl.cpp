@@ -480,8 +480,10 @@ void TcxCustomTextEdit::SyncLookupWithDisplayValue() {
 
 void TcxCustomTextEdit::SynchronizeDisplayValue() {
   Variant dv;
-  ActiveProperties()->PrepareDisplayValue(EditValue(), dv, IsFocused());
+  // The value's text may come from a text handler (a lookup's list), which may free this.
   TcxEditLifeGuard guard(this);
+  ActiveProperties()->PrepareDisplayValue(EditValue(), dv, IsFocused());
+  if (!guard.Alive()) return;
   SetInternalDisplayValue(dv);
   if (!guard.Alive()) return;
   // The inner edit now shows the string edit value itself: it may be extended in place.

@@ -376,6 +376,7 @@ void TcxCustomDropDownEdit::DropDown() {
   SaveDropDownState();
   if (!guard.Alive()) return;
   if (UsesLookupList()) LookupData()->DropDown();
+  if (!guard.Alive() || !FPopupWindow) return;
   SetupPopupWindow();
   if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->HandleNeeded();

@@ -416,6 +416,7 @@ void TcxControl::UpdateScrollBars() {
     for (int pass = 0; pass < kMaxScrollBarPasses && !settled; ++pass) {
       const bool h0 = FHScrollBar->Data.Visible, v0 = FVScrollBar->Data.Visible;
       CalculateScrollBarsHook();
+      if (!self.Alive()) return;
       flippedH = flippedH || h0 != FHScrollBar->Data.Visible;
       flippedV = flippedV || v0 != FVScrollBar->Data.Visible;
       settled = h0 == FHScrollBar->Data.Visible && v0 == FVScrollBar->Data.Visible;
@@ -735,9 +736,12 @@ void TcxControl::WndProc(TMessage& Message) {
       if (NeedsEraseBackground()) break;
       Message.Result = 1;
       return;
-    case CM_COLORCHANGED:
+    case CM_COLORCHANGED: {
+      TWeakLink self(this);  // the new colour's layout may run handlers that free the control
       ColorChanged();
+      if (!self.Alive()) return;
       break;
+    }
     case CM_DESIGNHITTEST:
       // A designer leaves the mouse to a control in the middle of its own mouse operation.
       inherited::WndProc(Message);
