@@ -586,8 +586,9 @@ void TcxCustomLookupGrid::MouseDown(TMouseButton Button, TShiftState Shift, Inte
   if (hit.HitTest == TcxLookupGridHitTest::htHeader) {
     HeaderClick(hit.ColumnIndex, Shift);
   } else if (hit.HitTest == TcxLookupGridHitTest::htCell) {
+    TWeakLink self(this);  // the focused row's layout may run a text handler that frees the grid
     CellMouseDown(hit.RowIndex, hit.ColumnIndex, Shift);
-    FMouseSelecting = true;
+    if (self.Alive()) FMouseSelecting = true;
   }
 }
 
