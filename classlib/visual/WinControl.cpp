@@ -137,7 +137,10 @@ void TWinControl::CreateWnd() {
     wc.lpszClassName = params.WinClassName.c_str();
     if (!RegisterClassA(&wc)) throw EOutOfResources("Cannot register window class " + params.WinClassName);
   }
+  // The new window's first messages may run handlers that free this control.
+  TWeakLink self(this);
   CreateWindowHandle(params);
+  if (!self.Alive()) return;
   if (!FHandle) throw EOutOfResources("Error creating window " + params.WinClassName);
   // A platform control starts with the platform's font; it draws and measures in the
   // control's from its first message on.
@@ -153,7 +156,11 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
+  // Laying the new window out may run handlers (a text handler asked for the rows' texts,
+  // say) that free this control.
+  TWeakLink self(this);
   CreateWnd();
+  if (!self.Alive()) return;
   if (FParent && FHandle) {
     // The platform puts a new child below its siblings; the control list (last on top)
     // says where it belongs: just below the first later sibling that has a window.
@@ -165,8 +172,13 @@ void TWinControl::CreateHandle() {
       SetWindowPos(FHandle, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   UpdateBounds();
-  for (TWinControl* c : std::vector<TWinControl*>(FWinControls))
-    if (!c->FHandle) c->CreateHandle();
+  std::deque<TWeakLink> children;
+  for (TWinControl* c : FWinControls) children.emplace_back(c);
+  for (TWeakLink& link : children) {
+    if (!self.Alive()) return;
+    auto* c = static_cast<TWinControl*>(link.Ref());
+    if (c && !c->FHandle) c->CreateHandle();
+  }
 }
 
 void TWinControl::DestroyWnd() {
@@ -207,7 +219,11 @@ HWND TWinControl::GetHandle() {
 
 void TWinControl::HandleNeeded() {
   if (FHandle) return;
-  if (FParent) FParent->HandleNeeded();
+  if (FParent) {
+    TWeakLink self(this);
+    FParent->HandleNeeded();
+    if (!self.Alive()) return;
+  }
   CreateHandle();
 }
 
@@ -272,7 +288,10 @@ void TWinControl::InsertControl(TControl* AControl) {
   AControl->Perform(CM_PARENTCOLORCHANGED);
   AControl->Perform(CM_PARENTFONTCHANGED);
   if (w) {
+    // The child's new window may run handlers that free it, or this control.
+    TWeakLink self(this), child(w);
     w->UpdateControlState();
+    if (!self.Alive() || !child.Alive()) return;
     if (w->FHandle && ::GetParent(w->FHandle) != FHandle) ::SetParent(w->FHandle, FHandle);
   } else {
     AControl->Invalidate();

@@ -3,6 +3,7 @@
 // a bound editor showing its records without moving the shared list.
 #include "tests/databinding/DBLookupTestSupport.h"
 #include "widgets/editcore/cxEditRepository.h"
+#include "widgets/editors/cxGroupBox.h"
 
 #include <functional>
 
@@ -220,3 +221,93 @@ TEST_F(DBLookupTest, SeveralKeyFieldsMakeOneKeyInBothModes) {
 }
 
 }  // namespace
+
+// The list's Name field's text handler frees the combo box, its parent or its form on its
+// n-th call, for every n, while a grid-mode list's grid lays out its rows (it asks each shown
+// row's text): as the list opens, opens again in a new colour, or moves by keys. The layout
+// and what asked for it stop where the grid went, touching nothing freed (the sanitizer build
+// sees that), and the list data set carries on.
+class TTextFreer : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Countdown = 0;
+  void GetText(TField* Sender, String& Text, bool) {
+    Text = Sender->GetAsString();
+    if (!Victim || --Countdown > 0) return;
+    TObject* v = Victim;
+    Victim = nullptr;
+    v->Free();
+  }
+};
+
+TEST_F(DBLookupTest, AListTextHandlerFreeingTheComboWhileTheGridLaysOutEndsTheLayout) {
+  TTextFreer freer;
+  people->FieldByName("Name")->OnGetText = {&freer, &TTextFreer::GetText};
+  const char* const victims[] = {"combo box", "parent", "form"};
+  // The list opened the first time (the grid gets its window); opened again in another
+  // colour (the grid is laid out as it takes the colour); walked down and a page down while
+  // open (rows scrolled in and out).
+  const char* const ways[] = {"first drop-down", "drop-down in a new colour", "keys in the open list"};
+  for (int way = 0; way < 3; ++way) {
+    for (int victim = 0; victim < 3; ++victim) {
+      int freeingRuns = 0;
+      for (int n = 1; n < 200; ++n) {
+        TForm* f = TCustomForm::CreateNew(nullptr);
+        f->SetBounds(100, 100, 400, 300);
+        auto* box = New<TcxGroupBox>(f);
+        box->SetBounds(5, 5, 300, 200);
+        box->SetParent(f);
+        auto* c = New<TcxLookupComboBox>(f);
+        c->SetParent(box);
+        c->SetBounds(10, 10, 150, 21);
+        TcxLookupComboBoxProperties* p = c->GetProperties();
+        p->SetListSource(peopleSource);
+        p->SetKeyFieldNames("ID");
+        p->SetListFieldNames("Name");
+        p->SetGridMode(true);
+        p->SetDropDownRows(5);
+        c->SetEditValue(Variant(Integer(2)));
+        TWeakLink form(f), edit(c), list(p->GetDBDataController());
+        f->Show();
+        Pump();
+        c->SetFocus();
+        if (way > 0) {
+          c->DropDown();
+          Pump();
+          if (way == 1) {
+            Key(VK_ESCAPE);
+            c->GetStyle()->SetColor(clYellow);
+            Pump();
+          }
+        }
+        // Counted from here on: every call before is the edit's own text or an earlier layout.
+        freer.Countdown = n;
+        freer.Victim = victim == 0 ? static_cast<TObject*>(c) : victim == 1 ? static_cast<TObject*>(box) : f;
+        if (way < 2) {
+          c->DropDown();
+          Pump();
+        } else {
+          for (int i = 0; i < 6 && freer.Victim; ++i) Key(VK_DOWN);
+          if (freer.Victim) Key(VK_NEXT);
+        }
+        const bool freed = freer.Victim == nullptr;
+        freer.Victim = nullptr;
+        if (freed) {
+          EXPECT_FALSE(edit.Alive()) << ways[way] << " " << victims[victim] << " " << n;
+          EXPECT_FALSE(list.Alive()) << ways[way] << " " << victims[victim] << " " << n;
+          ++freeingRuns;
+        }
+        if (form.Alive()) f->Free();
+        Pump();
+        if (!freed) break;  // the drop-down asked fewer than n texts: every n was tried
+      }
+      // Five rows shown, each layout asking their texts: more than five ns freed something.
+      EXPECT_GT(freeingRuns, 5) << ways[way] << " " << victims[victim];
+    }
+  }
+  freer.Victim = nullptr;
+  EXPECT_EQ(people->RecordCount(), Integer(kPeople.size()));
+  auto* other = MakeCombo();
+  other->GetProperties()->SetGridMode(true);
+  EXPECT_EQ(other->GetProperties()->GetDisplayText(Variant(Integer(5))), "Cyd");
+}

@@ -1,14 +1,15 @@
 // fuzz-links: widgets_databinding
 // Handlers that free a lookup combo box with its list open, driven by the input: a combo box
-// over a list data set of people (plain, or data-aware and bound to an order's customer key)
-// gets one of OnChange, OnEditValueChanged, OnCloseUp, OnClosePopup, OnInitPopup, OnPopup,
-// OnValidate, its OnExit, the list's Name field's OnGetText (asked as the list and the edit
-// read their texts) or, bound, the orders' BeforePost or AfterPost set to free the combo
-// box, its parent or its form after a chosen number of calls. The steps open the list, press
-// on its rows, drag past its edges with the scroll timer ticking between moves, release on a
-// row or beside the rows, turn the wheel over the open list or the edit, type into it, press
-// Escape, Enter and the arrows, and move the focus. Nothing may touch a freed object (the
-// sanitizers watch), and every window is gone once the form is freed.
+// over a list data set of people (plain, or data-aware and bound to an order's customer key;
+// the list read whole or, in grid mode, a window of it at a time) gets one of OnChange,
+// OnEditValueChanged, OnCloseUp, OnClosePopup, OnInitPopup, OnPopup, OnValidate, its OnExit,
+// the list's Name field's OnGetText (asked as the list and the edit read their texts, and as
+// the list's grid lays out its rows) or, bound, the orders' BeforePost or AfterPost set to
+// free the combo box, its parent or its form after a chosen number of calls. The steps open
+// the list, press on its rows, drag past its edges with the scroll timer ticking between
+// moves, release on a row or beside the rows, turn the wheel over the open list or the edit,
+// type into it, press Escape, Enter and the arrows, and move the focus. Nothing may touch a
+// freed object (the sanitizers watch), and every window is gone once the form is freed.
 //
 // Each input starts from the same platform state (pointer, buttons, keys, capture, double-
 // click timing), so an input found failing fails again on its own.
@@ -107,11 +108,12 @@ void Step(TRun& run) {
 }
 
 // The first byte: the victim (the combo box, its group box, the form), whether it is bound,
-// whether it sits in a group box; then the handler (hook % 11; 10: the list's text handler),
-// the countdown, the switches and up to 24 steps of three bytes.
+// whether it sits in a group box, whether the list is in grid mode; then the handler (hook %
+// 11; 10: the list's text handler), the countdown, the switches and up to 24 steps of three
+// bytes.
 void Lookup(Platform* pf, FuzzBytes& in) {
   const uint8_t shape = in.U8();
-  const bool bound = shape & 4, inBox = shape & 8;
+  const bool bound = shape & 4, inBox = shape & 8, gridMode = shape & 16;
   TForm* form = TCustomForm::CreateNew(nullptr);
   form->SetBounds(100, 100, 400, 300);
   auto* people = New<TMemoryDataSet>(form);
@@ -155,6 +157,10 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   p->SetListSource(peopleSource);
   p->SetKeyFieldNames("ID");
   p->SetListFieldNames("Name");
+  if (gridMode) {
+    p->SetGridMode(true);
+    p->GetDBDataController()->DataModeController()->SetGridModeBufferCount(3);
+  }
   if (bound) {
     static_cast<TcxDBLookupComboBox*>(e)->GetDataBinding()->SetDataSource(ordersSource);
     static_cast<TcxDBLookupComboBox*>(e)->GetDataBinding()->SetDataField("CustID");

@@ -100,8 +100,13 @@ void TcxLookupComboBoxProperties::SetListEvents(TcxCustomLookupEditLookupData* A
 
 void TcxLookupComboBoxProperties::SetListLookAndFeel(TcxLookAndFeel* ALookAndFeel, TColor AColor, TFont* AFont) {
   if (!FGrid) return;
+  // Each change lays the list's rows out again, asking their texts: a text handler may free
+  // the editor, and these properties and the grid with it.
+  TWeakLink grid(FGrid);
   if (ALookAndFeel) FGrid->GetLookAndFeel()->Assign(ALookAndFeel);
+  if (!grid.Alive()) return;
   FGrid->SetColor(AColor);
+  if (!grid.Alive()) return;
   if (AFont) FGrid->GetFont()->Assign(AFont);
 }
 

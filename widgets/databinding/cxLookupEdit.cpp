@@ -21,8 +21,10 @@ auto LockBoth(TcxCustomLookupEditProperties* P) {
         P->LockDataController();
       },
       [P] {
+        // The list's layout once unlocked asks its rows' texts, whose handler may free P.
+        TWeakLink props(P);
         P->UnlockDataController();
-        P->UnlockLookupDataChanges();
+        if (props.Alive()) P->UnlockLookupDataChanges();
       });
 }
 
@@ -279,7 +281,11 @@ void TcxCustomLookupEditLookupData::Go(Integer ADirection, bool AWrap) {
   TcxCustomLookupEditProperties* p = LookupProperties();
   TcxCustomDataController* c = p ? p->GetListDataController() : nullptr;
   if (!c || !p->GetLookupGrid()) return;
+  // Moving runs the list's handlers (its rows' texts, say), which may free the editor, and
+  // this and the list with it.
+  TWeakLink self(this), list(c);
   if (FListBehindKey) FocusKeyRecord();
+  if (!self.Alive() || !list.Alive()) return;
   const Integer n = c->GetRowCount();
   if (n == 0) return;
   const Integer cur = c->GetFocusedRowIndex();
@@ -306,22 +312,28 @@ void TcxCustomLookupEditLookupData::Go(Integer ADirection, bool AWrap) {
   }
   {
     auto lock = LockBoth(p);
-    if (c->IsGridMode()) StepDataSet(c, ADirection, AWrap, cur < 0, page);
-    else c->ChangeFocusedRowIndex(row);
+    if (c->IsGridMode()) {
+      if (!StepDataSet(c, ADirection, AWrap, cur < 0, page)) return;
+    } else {
+      c->ChangeFocusedRowIndex(row);
+    }
+    if (!self.Alive() || !list.Alive()) return;
     c->SetFocusedSelected(c->GetFocusedRowIndex() >= 0);
+    if (!self.Alive() || !list.Alive()) return;
     // The open list is browsed: the edit takes its row only when the list closes accepting it.
     if (FListDroppedDown) return;
     SetCurrentKeyFromRecord(c->GetFocusedRecordIndex());
   }
-  NotifyKeyChanged();
+  if (self.Alive()) NotifyKeyChanged();
 }
 
 // In grid mode the controller holds a window of the list data set: a step moves the data set,
 // so that it goes on past the window's ends. The data set is at its end when a step towards it
 // leaves it at its end mark.
-void TcxCustomLookupEditLookupData::StepDataSet(TcxCustomDataController* AController, Integer ADirection,
+bool TcxCustomLookupEditLookupData::StepDataSet(TcxCustomDataController* AController, Integer ADirection,
                                                 bool AWrap, bool ANoRow, Integer APage) {
   TcxCustomDataController* c = AController;
+  TWeakLink list(c);
   switch (ADirection) {
     case cxLookupGoFirst: c->GotoFirst(); break;
     case cxLookupGoLast: c->GotoLast(); break;
@@ -331,7 +343,7 @@ void TcxCustomLookupEditLookupData::StepDataSet(TcxCustomDataController* AContro
         break;
       }
       c->GotoNext();
-      if (c->IsEOF() && AWrap) c->GotoFirst();
+      if (list.Alive() && c->IsEOF() && AWrap) c->GotoFirst();
       break;
     case cxLookupGoPrior:
       if (ANoRow) {
@@ -340,7 +352,7 @@ void TcxCustomLookupEditLookupData::StepDataSet(TcxCustomDataController* AContro
         break;
       }
       c->GotoPrev();
-      if (c->IsBOF() && AWrap) c->GotoLast();
+      if (list.Alive() && c->IsBOF() && AWrap) c->GotoLast();
       break;
     case cxLookupGoPageUp:
       if (ANoRow) c->GotoFirst();
@@ -350,13 +362,14 @@ void TcxCustomLookupEditLookupData::StepDataSet(TcxCustomDataController* AContro
       // From no row the page counts from just before the first row.
       if (ANoRow) {
         c->GotoFirst();
-        c->MoveBy(APage - 1);
+        if (list.Alive()) c->MoveBy(APage - 1);
       } else {
         c->MoveBy(APage);
       }
       break;
     default: break;
   }
+  return list.Alive();
 }
 
 bool TcxCustomLookupEditLookupData::Locate(String& AText, String& ATail, bool, bool AExactMatch) {
@@ -466,8 +479,11 @@ void TcxCustomLookupEditLookupData::AdjustListHeight(Integer& AHeight) {
 void TcxCustomLookupEditLookupData::Initialize(TWinControl* AVisualControlsParent) {
   TWinControl* list = GetActiveControl();
   if (!list) return;
+  // The list's new window lays its rows out, asking their texts: a text handler may free
+  // the editor, and this with it.
+  TWeakLink self(this);
   list->SetParent(AVisualControlsParent);
-  FocusKeyRecord();
+  if (self.Alive()) FocusKeyRecord();
 }
 
 void TcxCustomLookupEditLookupData::SetListBounds(const TRect& ARect) {
@@ -503,8 +519,12 @@ void TcxCustomLookupEditLookupData::DropDown() {
   }
   auto* edit = LookupEdit();
   TcxContainerStyle* style = GetEdit() ? GetEdit()->GetLookupActiveStyle() : nullptr;
+  // The list's new look lays its rows out, asking their texts, whose handler may free the
+  // editor and this with it.
+  TWeakLink self(this);
   p->SetListLookAndFeel(edit ? edit->PopupControlsLookAndFeel() : nullptr, style ? style->GetColor() : clWindow,
                         style ? style->GetVisibleFont() : nullptr);
+  if (!self.Alive()) return;
   FIncrementalSearching = true;
   FListDroppedDown = true;
   p->ListPopupStarted();

@@ -194,7 +194,8 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   virtual bool FocusMovesSharedList() { return false; }
 
  private:
-  void StepDataSet(TcxCustomDataController* AController, Integer ADirection, bool AWrap, bool ANoRow, Integer APage);
+  // False where a handler the step ran freed the controller.
+  bool StepDataSet(TcxCustomDataController* AController, Integer ADirection, bool AWrap, bool ANoRow, Integer APage);
   void GridDataChanged(TObject* Sender);
   void FitPopupToFilter();
   void FocusKeyRecord();

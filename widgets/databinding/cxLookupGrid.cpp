@@ -2,6 +2,7 @@
 // sorting by header clicks, the top row and the scroll bar, keys, mouse and auto-scroll.
 #include "widgets/databinding/cxLookupGrid.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/ScopeExit.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
@@ -51,7 +52,9 @@ void TcxCustomLookupGrid::BeginUpdate() {
 }
 
 void TcxCustomLookupGrid::EndUpdate() {
+  TWeakLink self(this);
   if (FDataController) FDataController->EndUpdate();
+  if (!self.Alive()) return;
   if (FLockCount > 0) --FLockCount;
   CheckChanges();
 }
@@ -63,7 +66,7 @@ void TcxCustomLookupGrid::Changed(TcxLookupGridChanges AChanges) {
 
 void TcxCustomLookupGrid::CheckChanges() {
   if (FChanges == TcxLookupGridChanges{} || FLockCount != 0) return;
-  TScopeExit clear([this] { FChanges = {}; });
+  TWatchedScopeExit clear(this, [this] { FChanges = {}; });
   if (FChanges.Contains(lgcLayout) || FChanges.Contains(lgcData) || FChanges.Contains(lgcFocusedRow)) RefreshLayout();
 }
 
@@ -151,9 +154,10 @@ void TcxCustomLookupGrid::HeaderClick(Integer AColumnIndex, TShiftState AShift) 
   if (!FOptions->GetColumnSorting() || AColumnIndex < 0 || AColumnIndex >= FColumns->Count()) return;
   TcxLookupGridColumn* column = FColumns->GetItem(AColumnIndex);
   if (!column->GetSorting()) return;
-  TScopeExit finish([this] {
+  TWatchedScopeExit finish(this, [this] {
+    TWeakLink self(this);
     EndUpdate();
-    MakeFocusedRowVisible();
+    if (self.Alive()) MakeFocusedRowVisible();
   });
   BeginUpdate();
   if (AShift.Contains(TShiftStateItem::ssCtrl)) {
@@ -168,7 +172,9 @@ void TcxCustomLookupGrid::HeaderClick(Integer AColumnIndex, TShiftState AShift) 
 }
 
 void TcxCustomLookupGrid::CellMouseDown(Integer ARowIndex, Integer AColumnIndex, TShiftState) {
+  TWeakLink self(this);
   if (ARowIndex != -1) SetFocusedRowIndex(ARowIndex);
+  if (!self.Alive()) return;
   if (AColumnIndex != -1) SetFocusedColumnIndex(AColumnIndex);
 }
 
@@ -200,7 +206,7 @@ bool TcxCustomLookupGrid::HasRowsBelow() const {
 
 void TcxCustomLookupGrid::Recalculate() {
   if (!HandleAllocated() || !FViewInfo) return;
-  FViewInfo->Calculate();
+  if (!FViewInfo->Calculate()) return;
   Invalidate();
   UpdateScrollBars();
 }
@@ -210,7 +216,7 @@ void TcxCustomLookupGrid::Recalculate() {
 void TcxCustomLookupGrid::RefreshLayout() {
   if (!FViewInfo || IsDestroying()) return;
   const Integer before = FTopRowIndex;
-  InternalSetTopRowIndex(FTopRowIndex, true);
+  if (!InternalSetTopRowIndex(FTopRowIndex, true)) return;
   if (FTopRowIndex != before) {
     Recalculate();
   } else if (HandleAllocated()) {
@@ -220,7 +226,9 @@ void TcxCustomLookupGrid::RefreshLayout() {
 }
 
 void TcxCustomLookupGrid::DataChanged() {
+  TWeakLink self(this);
   RefreshLayout();
+  if (!self.Alive()) return;
   if (OnDataChanged) OnDataChanged(this);
 }
 
@@ -244,7 +252,7 @@ void TcxCustomLookupGrid::InvalidateRow(Integer ARowIndex, bool ARecalculate) {
   if (!row) return;
   if (ARecalculate) {
     row->Focused = row->RowIndex == GetFocusedRowIndex();
-    FViewInfo->CalculateCells(row);
+    if (!FViewInfo->CalculateCells(row)) return;
   }
   InvalidateRect(row->Bounds, false);
 }
@@ -254,12 +262,13 @@ void TcxCustomLookupGrid::InvalidateFocusedRow() { InvalidateRow(GetFocusedRowIn
 void TcxCustomLookupGrid::FocusedRowChanged(Integer APrevFocusedRowIndex, Integer AFocusedRowIndex) {
   const Integer first = FViewInfo->TopRowIndex();
   const Integer last = first + FViewInfo->VisibleRowCount() - 1;
+  TWeakLink self(this);
   if (HandleAllocated() && AFocusedRowIndex >= first && AFocusedRowIndex <= last) {
     InvalidateRow(APrevFocusedRowIndex, true);
-    InvalidateRow(AFocusedRowIndex, true);
+    if (self.Alive()) InvalidateRow(AFocusedRowIndex, true);
   } else {
     RefreshLayout();
-    MakeFocusedRowVisible();
+    if (self.Alive()) MakeFocusedRowVisible();
   }
 }
 
@@ -268,7 +277,8 @@ void TcxCustomLookupGrid::SelectionChanged(TcxSelectionChangedInfo* AInfo) {
     RefreshLayout();
     return;
   }
-  for (Integer i = 0; i < AInfo->GetCount(); ++i) InvalidateRow(AInfo->GetRowIndex(i), true);
+  TWeakLink self(this);
+  for (Integer i = 0; i < AInfo->GetCount() && self.Alive(); ++i) InvalidateRow(AInfo->GetRowIndex(i), true);
 }
 
 void TcxCustomLookupGrid::SetFocusedSelected(bool ASelected) {
@@ -296,19 +306,20 @@ void TcxCustomLookupGrid::CheckTopRowIndex(Integer& Value) {
 }
 
 void TcxCustomLookupGrid::SetTopRowIndex(Integer Value) {
+  TWeakLink self(this);
   CheckTopRowIndex(Value);
+  if (!self.Alive()) return;
   if (Value != FTopRowIndex) InternalSetTopRowIndex(Value, false);
 }
 
-void TcxCustomLookupGrid::InternalSetTopRowIndex(Integer Value, bool AWithoutRecalculation) {
-  const Integer top = FViewInfo->CalculateTopRowIndex(Value);
-  if (top == FTopRowIndex) {
-    FViewInfo->Calculate();
-    return;
-  }
+bool TcxCustomLookupGrid::InternalSetTopRowIndex(Integer Value, bool AWithoutRecalculation) {
+  Integer top = 0;
+  if (!FViewInfo->CalculateTopRowIndex(Value, top)) return false;
+  if (top == FTopRowIndex) return FViewInfo->Calculate();
   FTopRowIndex = top;
-  auto unlock = PairedCall([this] { LockMouseMove(true); }, [this] { LockMouseMove(false); });
+  auto unlock = WatchedPairedCall(this, [this] { LockMouseMove(true); }, [this] { LockMouseMove(false); });
   if (!AWithoutRecalculation) Recalculate();
+  return unlock.Alive();
 }
 
 void TcxCustomLookupGrid::MakeRowVisible(Integer ARowIndex) {
@@ -391,28 +402,36 @@ void TcxCustomLookupGrid::Paint() {
 }
 
 void TcxCustomLookupGrid::SetInternalControlsParent() {
+  TWeakLink self(this);
   inherited::SetInternalControlsParent();
-  RefreshLayout();
+  if (self.Alive()) RefreshLayout();
 }
 
 void TcxCustomLookupGrid::LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
+  TWeakLink self(this);
   inherited::LookAndFeelChanged(Sender, AChangedValues);
+  if (!self.Alive()) return;
   if (FPainter) FPainter->SetLookAndFeelPainter(GetLookAndFeelPainter());
   Changed({lgcLayout});
 }
 
 void TcxCustomLookupGrid::ColorChanged() {
+  TWeakLink self(this);
   RefreshLayout();
+  if (!self.Alive()) return;
   inherited::ColorChanged();
 }
 
 void TcxCustomLookupGrid::FontChanged() {
+  TWeakLink self(this);
   inherited::FontChanged();
-  RefreshLayout();
+  if (self.Alive()) RefreshLayout();
 }
 
 void TcxCustomLookupGrid::BoundsChanged() {
+  TWeakLink self(this);
   RefreshLayout();
+  if (!self.Alive()) return;
   inherited::BoundsChanged();
 }
 
@@ -421,8 +440,10 @@ void TcxCustomLookupGrid::Resize() {
 }
 
 void TcxCustomLookupGrid::CreateWnd() {
+  // The window's first size lays the rows out already.
+  TWeakLink self(this);
   inherited::CreateWnd();
-  RefreshLayout();
+  if (self.Alive()) RefreshLayout();
 }
 
 void TcxCustomLookupGrid::FocusChanged() {
@@ -444,6 +465,7 @@ void TcxCustomLookupGrid::CalculateScrollBarsHook() {
                    above + FViewInfo->TopRowIndex(), true, true);
 }
 
+// A scroll asks the texts of the rows it brings into view; their handlers may free the grid.
 void TcxCustomLookupGrid::ScrollPage(bool ADown) {
   const Integer visible = FViewInfo->VisibleRowCount();
   const Integer step = visible < 2 ? 1 : visible - 1;
@@ -454,6 +476,7 @@ void TcxCustomLookupGrid::Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, 
   if (AKind != TScrollBarKind::sbVertical) return;
   const Integer above = HasRowsAbove() ? 1 : 0;
   const bool gridMode = FDataController && FDataController->IsGridMode();
+  TWeakLink self(this);
   switch (AScrollCode) {
     case TScrollCode::scLineUp:
       SetTopRowIndex(FTopRowIndex - 1);
@@ -476,32 +499,39 @@ void TcxCustomLookupGrid::Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, 
     default:
       break;
   }
+  if (!self.Alive()) return;
   AScrollPos = (HasRowsAbove() ? 1 : 0) + FTopRowIndex;
 }
 
 // ---- keys ----
 
 void TcxCustomLookupGrid::FocusNextRow(bool AForward) {
+  TWeakLink self(this);
   Integer start = GetFocusedRowIndex();
   if (FDataController->IsGridMode()) {
     if (AForward && start == GetRowCount() - 1 && !FDataController->IsEOF()) {
       FDataController->Scroll(1);
+      if (!self.Alive()) return;
       if (!FDataController->IsEOF()) --start;
     } else if (!AForward && start == 0 && !FDataController->IsBOF()) {
       FDataController->Scroll(-1);
+      if (!self.Alive()) return;
       if (!FDataController->IsBOF()) ++start;
     }
   }
   const Integer next = std::clamp(start + (AForward ? 1 : -1), Integer(0), std::max(GetRowCount() - 1, Integer(0)));
   SetFocusedRowIndex(next);
-  SetFocusedSelected(true);
+  if (self.Alive()) SetFocusedSelected(true);
 }
 
 void TcxCustomLookupGrid::PageKey(bool ADown) {
+  TWeakLink self(this);
   MakeFocusedRowVisible();
+  if (!self.Alive()) return;
   const Integer top = FViewInfo->TopRowIndex();
   const Integer last = top + FViewInfo->VisibleRowCount() - 1;
   if (GetFocusedRowIndex() == (ADown ? last : top)) ScrollPage(ADown);
+  if (!self.Alive()) return;
   const Integer newTop = FViewInfo->TopRowIndex();
   SetFocusedRowIndex(ADown ? newTop + FViewInfo->VisibleRowCount() - 1 : newTop);
 }
@@ -527,15 +557,18 @@ void TcxCustomLookupGrid::KeyDown(Word& Key, TShiftState Shift) {
         else
           FDataController->GotoLast();
       } else {
+        TWeakLink self(this);
         SetFocusedColumnIndex(Key == VK_HOME ? 0 : FColumns->Count() - 1);
-        MakeFocusedRowVisible();
+        if (self.Alive()) MakeFocusedRowVisible();
       }
       break;
     case VK_LEFT:
-    case VK_RIGHT:
+    case VK_RIGHT: {
+      TWeakLink self(this);
       SetFocusedColumnIndex(GetFocusedColumnIndex() + (Key == VK_LEFT ? -1 : 1));
-      MakeFocusedRowVisible();
+      if (self.Alive()) MakeFocusedRowVisible();
       break;
+    }
     case VK_UP:
     case VK_DOWN:
       FocusNextRow(Key == VK_DOWN);
@@ -553,8 +586,9 @@ void TcxCustomLookupGrid::MouseDown(TMouseButton Button, TShiftState Shift, Inte
   if (hit.HitTest == TcxLookupGridHitTest::htHeader) {
     HeaderClick(hit.ColumnIndex, Shift);
   } else if (hit.HitTest == TcxLookupGridHitTest::htCell) {
+    TWeakLink self(this);  // the focused row's layout may run a text handler that frees the grid
     CellMouseDown(hit.RowIndex, hit.ColumnIndex, Shift);
-    FMouseSelecting = true;
+    if (self.Alive()) FMouseSelecting = true;
   }
 }
 
@@ -579,8 +613,9 @@ void TcxCustomLookupGrid::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   }
   SetScrollMode(TcxLookupGridScrollMode::smNone);
   if (hit.HitTest == TcxLookupGridHitTest::htCell) {
+    TWeakLink self(this);
     SetFocusedRowIndex(hit.RowIndex);
-    SetFocusedSelected(true);
+    if (self.Alive()) SetFocusedSelected(true);
   }
 }
 
@@ -617,9 +652,10 @@ void TcxCustomLookupGrid::ScrollTimerHandler(TObject*) {
   else
     return;
   target = std::clamp(target, Integer(0), std::max(GetRowCount() - 1, Integer(0)));
+  TWeakLink self(this);
   SetFocusedRowIndex(target);
-  MakeFocusedRowVisible();
-  SetFocusedSelected(false);
+  if (self.Alive()) MakeFocusedRowVisible();
+  if (self.Alive()) SetFocusedSelected(false);
 }
 
 TL_DEFINE_CLASS(TcxCustomLookupGrid, [](auto&) {});

@@ -240,7 +240,8 @@ class TcxCustomLookupGrid : public TcxControl {
   void MakeRowVisible(Integer ARowIndex);
   void MakeFocusedRowVisible();
   void CheckTopRowIndex(Integer& Value);
-  void InternalSetTopRowIndex(Integer Value, bool AWithoutRecalculation = false);
+  // False where a text handler asked for the layout freed the grid.
+  bool InternalSetTopRowIndex(Integer Value, bool AWithoutRecalculation = false);
 
   Integer GetBorderSize() override;
   const TcxCustomLookAndFeelPainter* GetLookAndFeelPainter() const;

@@ -83,9 +83,13 @@ class TcxLookupGridViewInfo : public TObject {
   virtual void CalculateHeader();
   virtual void CalculateFillers();
   virtual void CalculateColumns();
-  virtual void CalculateRows();
-  virtual void Calculate();
-  virtual Integer CalculateTopRowIndex(Integer ARequestedTopRowIndex);
+  // The layout asks the rows' texts, whose handlers may free the grid (with this view info),
+  // its owner or its data controller: these answer false where that happened, and the caller
+  // then stops and touches nothing of the grid.
+  virtual bool CalculateRows();
+  virtual bool Calculate();
+  // The top row that fills the client area from ARequestedTopRowIndex on, in ATopRowIndex.
+  virtual bool CalculateTopRowIndex(Integer ARequestedTopRowIndex, Integer& ATopRowIndex);
   virtual void InitColumnStyle(TcxLookupGridColumnViewInfo* AColumnViewInfo, TcxLookupGridColumn* AColumn);
   virtual TcxCustomEditViewData* CreateColumnViewData(TcxLookupGridColumnViewInfo* AColumnViewInfo,
                                                       TcxLookupGridColumn* AColumn);
@@ -101,12 +105,13 @@ class TcxLookupGridViewInfo : public TObject {
   virtual TColor GetSelectionColor() const { return clHighlight; }
   virtual TColor GetSelectionTextColor() const { return clHighlightText; }
 
-  // Colours, value and editor view info of each cell of the row.
-  void CalculateCells(TcxLookupGridRowViewInfo* ARow);
+  // Colours, value and editor view info of each cell of the row; false where a text handler
+  // freed the grid or its data controller.
+  bool CalculateCells(TcxLookupGridRowViewInfo* ARow);
 
  private:
   void CalculateGridLines(TcxLookupGridRowViewInfo* ARow);
-  void LayOutRow(Integer ARowIndex, Integer& ATop);
+  bool LayOutRow(Integer ARowIndex, Integer& ATop);
   Integer CalculateContentRowHeight();
   TcxCanvas* Canvas() const;
 

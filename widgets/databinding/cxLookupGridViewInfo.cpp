@@ -3,7 +3,7 @@
 // through their columns' editors, and the fillers.
 #include "widgets/databinding/cxLookupGridView.h"
 
-#include "platform/kernel/ScopeExit.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/editcore/cxTextEditViewData.h"
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/special/cxImage.h"
@@ -67,11 +67,12 @@ Integer TcxLookupGridViewInfo::GetHeaderHeight() {
   return painter->HeaderHeight(fontHeight);
 }
 
-void TcxLookupGridViewInfo::Calculate() {
+bool TcxLookupGridViewInfo::Calculate() {
   FBorderSize = FGrid->GetBorderSize();
   CalculateHeader();
-  CalculateRows();
+  if (!CalculateRows()) return false;
   CalculateFillers();
+  return true;
 }
 
 void TcxLookupGridViewInfo::CalculateHeader() {
@@ -163,12 +164,12 @@ Integer TcxLookupGridViewInfo::CalculateContentRowHeight() {
   return height;
 }
 
-void TcxLookupGridViewInfo::CalculateRows() {
+bool TcxLookupGridViewInfo::CalculateRows() {
   FRows.clear();
   RowsBounds = {};
   VisibleRowsBounds = {};
   FVisibleRowCount = 0;
-  if (HeaderBounds.Width() <= 0) return;
+  if (HeaderBounds.Width() <= 0) return true;
   FContentRowHeight = CalculateContentRowHeight();
   RowsBounds = {HeaderBounds.Left, HeaderBounds.Bottom, HeaderBounds.Right, HeaderBounds.Bottom};
   VisibleRowsBounds = RowsBounds;
@@ -179,7 +180,7 @@ void TcxLookupGridViewInfo::CalculateRows() {
   const bool backward = FMode == ticBackward;
   for (Integer row = first; backward ? row >= 0 : row < rowCount; backward ? --row : ++row) {
     if (row < 0 || row >= rowCount) break;
-    LayOutRow(row, top);
+    if (!LayOutRow(row, top)) return false;
     if (RowsBounds.Bottom <= clientBottom) {
       ++FVisibleRowCount;
       VisibleRowsBounds.Bottom = RowsBounds.Bottom;
@@ -188,9 +189,10 @@ void TcxLookupGridViewInfo::CalculateRows() {
     }
   }
   if (!FRows.empty() && FVisibleRowCount == 0) FVisibleRowCount = 1;
+  return true;
 }
 
-void TcxLookupGridViewInfo::LayOutRow(Integer ARowIndex, Integer& ATop) {
+bool TcxLookupGridViewInfo::LayOutRow(Integer ARowIndex, Integer& ATop) {
   Owned<TcxLookupGridRowViewInfo> row(New<TcxLookupGridRowViewInfo>());
   row->Bounds = {RowsBounds.Left, ATop, RowsBounds.Right, ATop + FContentRowHeight};
   row->RowIndex = ARowIndex;
@@ -209,8 +211,9 @@ void TcxLookupGridViewInfo::LayOutRow(Integer ARowIndex, Integer& ATop) {
   CalculateGridLines(row.get());
   RowsBounds.Bottom = row->Bounds.Bottom;
   ATop = row->Bounds.Bottom;
-  CalculateCells(row.get());
+  if (!CalculateCells(row.get())) return false;
   FRows.push_back(std::move(row));
+  return true;
 }
 
 void TcxLookupGridViewInfo::CalculateGridLines(TcxLookupGridRowViewInfo* ARow) {
@@ -242,9 +245,11 @@ void TcxLookupGridViewInfo::CalculateGridLines(TcxLookupGridRowViewInfo* ARow) {
   }
 }
 
-void TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
+bool TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
   TcxCustomDataController* controller = FGrid->GetDataController();
   TcxLookupGridColumns* columns = FGrid->GetColumns();
+  // The value or text read below runs the list's handlers.
+  TWeakLink grid(FGrid), list(controller);
   const bool selected = controller->IsRowSelected(ARow->RowIndex);
   for (const auto& cell : ARow->Cells) {
     TcxLookupGridColumnViewInfo* info = FColumns[size_t(cell->Index)].get();
@@ -255,17 +260,23 @@ void TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
     if (cell->EditViewInfo) cell->EditViewInfo->Free();
     cell->EditViewInfo = column->GetProperties()->GetViewInfoClass().Create();
     TcxCustomEditViewData* data = CreateColumnViewData(info, column);
-    TScopeExit release([this, info, column] { FreeColumnViewData(info, column); });
+    // The view data is this call's own: a layout that a text handler runs meanwhile does not
+    // take its place, and it goes with this call even where the handler freed the grid.
+    info->EditViewData = nullptr;
+    Owned<TcxCustomEditViewData> ownData(data);
+    TWatchedScopeExit release(FGrid, [this, info, column] { FreeColumnViewData(info, column); });
     Variant value;
     if (column->GetProperties()->GetEditValueSource(false) == TcxDataEditValueSource::evsValue)
       value = controller->GetItemValue(ARow->RecordIndex, cell->Index);
     else
       value = Variant(controller->GetItemDisplayText(ARow->RecordIndex, cell->Index));
+    if (!grid.Alive() || !list.Alive()) return false;
     cxLookupGridEditValueToDrawValue(data, *Canvas(), value, cell->EditViewInfo);
     TRect bounds = cell->ContentBounds;
     InflateRect(&bounds, -1, -1);
     data->Calculate(*Canvas(), bounds, {-1, -1}, TcxMouseButton::cxmbNone, {}, cell->EditViewInfo, false);
   }
+  return true;
 }
 
 void TcxLookupGridViewInfo::CalculateFillers() {
@@ -279,16 +290,20 @@ void TcxLookupGridViewInfo::CalculateFillers() {
   BottomFiller = client.Bottom > rowsBottom ? TRect{client.Left, rowsBottom, client.Right, client.Bottom} : TRect{};
 }
 
-Integer TcxLookupGridViewInfo::CalculateTopRowIndex(Integer ARequestedTopRowIndex) {
-  TScopeExit reset([this] { FMode = ticNone; });
+bool TcxLookupGridViewInfo::CalculateTopRowIndex(Integer ARequestedTopRowIndex, Integer& ATopRowIndex) {
+  TWatchedScopeExit reset(FGrid, [this] { FMode = ticNone; });
   FMode = ticForward;
   FCalculatedTopRowIndex = ARequestedTopRowIndex;
-  Calculate();
-  if (BottomFiller.IsEmpty() || FColumns.empty()) return ARequestedTopRowIndex;
+  if (!Calculate()) return false;
+  if (BottomFiller.IsEmpty() || FColumns.empty()) {
+    ATopRowIndex = ARequestedTopRowIndex;
+    return true;
+  }
   FMode = ticBackward;
   FCalculatedTopRowIndex = std::min(FVisibleRowCount + ARequestedTopRowIndex - 1, FGrid->GetRowCount() - 1);
-  Calculate();
-  return std::max(FCalculatedTopRowIndex - FVisibleRowCount + 1, Integer(0));
+  if (!Calculate()) return false;
+  ATopRowIndex = std::max(FCalculatedTopRowIndex - FVisibleRowCount + 1, Integer(0));
+  return true;
 }
 
 TColor TcxLookupGridViewInfo::GetContentColor() const { return FGrid->GetColor(); }

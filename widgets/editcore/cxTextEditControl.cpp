@@ -480,8 +480,10 @@ void TcxCustomTextEdit::SyncLookupWithDisplayValue() {
 
 void TcxCustomTextEdit::SynchronizeDisplayValue() {
   Variant dv;
-  ActiveProperties()->PrepareDisplayValue(EditValue(), dv, IsFocused());
+  // The value's text may come from a text handler (a lookup's list), which may free this.
   TcxEditLifeGuard guard(this);
+  ActiveProperties()->PrepareDisplayValue(EditValue(), dv, IsFocused());
+  if (!guard.Alive()) return;
   SetInternalDisplayValue(dv);
   if (!guard.Alive()) return;
   // The inner edit now shows the string edit value itself: it may be extended in place.
@@ -944,12 +946,18 @@ bool TcxCustomTextEdit::IncrementalSearch(String T) {
 void TcxCustomTextEdit::LookupDataChanged(TObject*) {
   if (!FLookupData) return;
   String text;
+  // The key's text may come from a text handler (a lookup's list), which may free this.
+  TcxEditLifeGuard guard(this);
   FLookupData->GetDisplayText(FLookupData->GetCurrentKey(), text);
-  if (text == EditText() || !DoEditing()) return;
+  if (!guard.Alive() || text == EditText()) return;
+  const bool editing = DoEditing();
+  if (!guard.Alive() || !editing) return;
   SaveModifiedFlags();
   SetInternalDisplayValue(Variant(text));
+  if (!guard.Alive()) return;
   RestoreModifiedFlags();
   SetModifiedAndClick();
+  if (!guard.Alive()) return;
   SelectAll();
   RecalcViewAtCursor();
 }

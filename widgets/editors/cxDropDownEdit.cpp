@@ -376,9 +376,11 @@ void TcxCustomDropDownEdit::DropDown() {
   SaveDropDownState();
   if (!guard.Alive()) return;
   if (UsesLookupList()) LookupData()->DropDown();
+  if (!guard.Alive() || !FPopupWindow) return;
   SetupPopupWindow();
   if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->HandleNeeded();
+  if (!guard.Alive() || !FPopupWindow) return;
   PostMessageA(FPopupWindow->GetHandle(), DXM_DROPDOWNPOPUP, 0, 0);
 }
 
@@ -488,13 +490,21 @@ void TcxCustomDropDownEdit::SetupPopupWindow() {
   const bool capture = p->IsPopupWindowCapturingFocus();
   FPopupWindow->SetCaptureFocus(capture);
   // A popup that leaves the focus in the edit is a tool window on the screen.
+  // Placing and sizing the list lays its rows out, asking their texts: a text handler may
+  // free this editor, or the popup window with it.
+  TcxEditLifeGuard guard(this);
   if (!capture) FPopupWindow->SetParentWindow(GetDesktopWindow());
+  if (!guard.Alive() || !FPopupWindow) return;
   InitializeLookupData();
+  if (!guard.Alive() || !FPopupWindow) return;
   UpdatePopupControlsLookAndFeel();
+  if (!guard.Alive() || !FPopupWindow) return;
   InitializePopupWindow();
   FPopupWindow->CalculateBounds();
+  if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->CalculateViewInfo();
   PositionPopupWindowChildren(FPopupWindow->PopupViewInfo()->ClientRect);
+  if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->UpdateWindowRegion();
 }
 
@@ -503,6 +513,7 @@ void TcxCustomDropDownEdit::PopupWindowShowedHandler(TObject*) {
   TcxEditLifeGuard guard(this);
   FPopupWindow->CalculateViewInfo();
   PositionPopupWindowChildren(FPopupWindow->PopupViewInfo()->ClientRect);
+  if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->UpdateWindowRegion();
   RecalcViewAtCursor();
   if (!guard.Alive()) return;

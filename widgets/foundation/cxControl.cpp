@@ -266,8 +266,9 @@ void TcxControl::CreateParams(TCreateParams& Params) {
 }
 
 void TcxControl::CreateWnd() {
+  TWeakLink self(this);  // the new window's first messages may run handlers that free it
   inherited::CreateWnd();
-  SetInternalControlsParent();
+  if (self.Alive()) SetInternalControlsParent();
 }
 
 void TcxControl::SetInternalControlsParent() {
@@ -402,6 +403,9 @@ void TcxControl::UpdateScrollBars() {
   }
   const bool savedUpdating = FUpdatingScrollBars;
   FUpdatingScrollBars = true;
+  // A bar shown or hidden changes the client area: the layout that follows may run handlers
+  // (a text handler asked for the rows' texts, say) that free this control.
+  TWeakLink self(this);
   const bool wasH = FHScrollBar->GetVisible(), wasV = FVScrollBar->GetVisible();
   if (!FVisibilityForced) {
     FCalculatingScrollBars = true;
@@ -412,6 +416,7 @@ void TcxControl::UpdateScrollBars() {
     for (int pass = 0; pass < kMaxScrollBarPasses && !settled; ++pass) {
       const bool h0 = FHScrollBar->Data.Visible, v0 = FVScrollBar->Data.Visible;
       CalculateScrollBarsHook();
+      if (!self.Alive()) return;
       flippedH = flippedH || h0 != FHScrollBar->Data.Visible;
       flippedV = flippedV || v0 != FVScrollBar->Data.Visible;
       settled = h0 == FHScrollBar->Data.Visible && v0 == FVScrollBar->Data.Visible;
@@ -438,8 +443,10 @@ void TcxControl::UpdateScrollBars() {
       FVScrollBar->ApplyData();
     }
   }
+  if (!self.Alive()) return;
   if (wasH != FHScrollBar->GetVisible() || wasV != FVScrollBar->GetVisible()) {
     BoundsChanged();
+    if (!self.Alive()) return;
   } else {
     FSizeGrip->SetVisible(FHScrollBar->GetVisible() && FVScrollBar->GetVisible());
     SetInternalControlsBounds();
@@ -729,9 +736,12 @@ void TcxControl::WndProc(TMessage& Message) {
       if (NeedsEraseBackground()) break;
       Message.Result = 1;
       return;
-    case CM_COLORCHANGED:
+    case CM_COLORCHANGED: {
+      TWeakLink self(this);  // the new colour's layout may run handlers that free the control
       ColorChanged();
+      if (!self.Alive()) return;
       break;
+    }
     case CM_DESIGNHITTEST:
       // A designer leaves the mouse to a control in the middle of its own mouse operation.
       inherited::WndProc(Message);
