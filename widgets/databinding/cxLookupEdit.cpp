@@ -142,7 +142,9 @@ String TcxCustomLookupEditProperties::GetDisplayText(const Variant& AKey) {
 
 void TcxCustomLookupEditProperties::ListDataChanged(TObject*) {
   if (FInListDataChanged || IsLookupDataLocked() || IsControllerLookupLocked()) return;
-  TScopedValue<bool> changing(FInListDataChanged, true);
+  // The editors hearing of the change read the list, whose handlers may free these
+  // properties (with an editor that owns them).
+  TWatchedValue<bool> changing(this, FInListDataChanged, true);
   Changed();
 }
 
@@ -423,11 +425,15 @@ bool TcxCustomLookupEditLookupData::SyncWithEditText() {
   TcxCustomLookupEditProperties* p = LookupProperties();
   if (!owner || !p || owner->IsLookupEditingLocked()) return false;
   const String text = owner->GetLookupEditText();
+  // The list's text handlers run for the current key and the search: one may free the
+  // editor, and this lookup data with it.
+  TWeakLink self(this);
   String current;
   GetDisplayText(FCurrentKey, current);
+  if (!self.Alive()) return false;
   if (!VarIsNull(FCurrentKey) && cxAreStringsEqual(current, text, false)) return true;
   const Integer record = p->FindByText(p->GetListIndex(), text, false);
-  if (record < 0) return false;
+  if (!self.Alive() || record < 0) return false;
   auto lock = LockBoth(p);
   if (TcxCustomDataController* c = p->GetListDataController()) {
     c->ChangeFocusedRecordIndex(record);

@@ -605,8 +605,12 @@ void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   if (!inner || IsDestroying() || InState(TComponentStateItem::csDestroying)) return;
   TcxCustomTextEditProperties* p = ActiveProperties();
   if (UsesLookup()) {
+    // The list's handlers run as it is read: one may free this editor.
+    TcxEditLifeGuard lookup(this);
     FLookupData->RefreshList();
+    if (!lookup.Alive()) return;
     if (!FIsLookupSelecting) FLookupData->SyncWithEditText();
+    if (!lookup.Alive()) return;
   }
   inner->SetAlignment(p->GetAlignment()->GetHorz());
   if (!IsInplace()) inner->SetInnerAutoSelect(p->GetAutoSelect());
