@@ -141,9 +141,9 @@ TEST_F(DBDataDetailPostedElsewhere, ARecordBegunOnTheDataSetShowsUnderTheMasterI
 namespace {
 
 // Master 2's detail adds a record while master 1's detail stands on the data set (editing
-// its record or not), and a focus in master 1's detail posts it: master 1's detail reads
-// first and moves the data set before master 2's hears of the post. Master 2's detail keeps
-// the record it added, whatever its ID.
+// its record or not), and a focus in master 1's detail posts it: master 2's detail hears of
+// the post only once master 1's has read its records and moved the data set. Master 2's
+// detail keeps the record it added, whatever its ID.
 TEST_F(DBDataDetailPostedElsewhere, AnInsertPostedByAnotherDetailsFocusStaysWithItsDetail) {
   const Variant ids[] = {Null(), Variant(10), Variant(50)};
   const char* const befores[] = {"nothing", "master 1's edit", "an edit on the data set"};
