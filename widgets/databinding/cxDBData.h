@@ -392,6 +392,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FDetailPositioned = false;
   bool FDelivering = false;
   bool FReloadMark = false;
+  // A handler raised while every record was read: what is held is not the data set's, and
+  // the next change read in reads every record again.
+  bool FReadCutShort = false;
   bool FFieldsVanished = false;
   // While set, IsEditing and IsInserting answer the base's own state: the base's edit and
   // insert steps run for an edit or insert the data set has already begun.

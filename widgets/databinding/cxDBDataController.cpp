@@ -522,7 +522,13 @@ void TcxDBDataController::ReadProviderRecords() {
   if (!ds || (!IsEditState(ds->State()) && !FReadInPlace)) {
     // The walk runs the data set's handlers, which may free this controller or the data set.
     TStepWatch<TcxDBDataProvider> watch(p, ds);
-    inherited::ReadProviderRecords();
+    try {
+      inherited::ReadProviderRecords();
+      p->FReadCutShort = false;
+    } catch (...) {
+      if (watch.ProviderAlive()) p->FReadCutShort = true;
+      throw;
+    }
     // The records are all new: the current one is the record the data set stands on, found
     // by its bookmark, whatever the provider counted to before (a detail's query re-opened
     // for its master stands elsewhere, and may hold fewer records). The focus follows it,

@@ -976,7 +976,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
     GridModeDataSetChanged();
     return;
   }
-  if (!FReloadMark && !deliveredLate && FollowedUnchangedWalk()) return;
+  if (!FReloadMark && !FReadCutShort && !deliveredLate && FollowedUnchangedWalk()) return;
   if (!InEditState(ds)) {
     // Counting and reading the records run the data set's handlers, which may free the
     // controller, and this provider with it.
@@ -1002,7 +1002,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
         (FDeletingDepth > 0 || c->IsDeletingRecords()) && !FRereadAfterDeletion;
     bool unwatchedChange = false;
     if (IsSmartRefreshActive()) {
-      if ((ds->ChangedWhileControlsDisabled() && !ownDeletion) || FPostedOverflow ||
+      if ((ds->ChangedWhileControlsDisabled() && !ownDeletion) || FPostedOverflow || FReadCutShort ||
           ds->RecordsChangeCount() != FRecordsChangeCount) {
         unwatchedChange = true;
       } else if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0) {

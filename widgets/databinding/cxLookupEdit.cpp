@@ -382,9 +382,14 @@ bool TcxCustomLookupEditLookupData::Locate(String& AText, String& ATail, bool, b
   Integer record = -1;
   {
     auto lock = LockBoth(p);
+    // The filter and the search read the list's texts, whose handlers may free the editor
+    // and its list: the search ends there.
+    TWeakLink self(this), list(c);
+    auto gone = [&] { return !self.Alive() || !list.Alive(); };
     if (FIncrementalSearching && p->GetIncrementalFiltering() && !AExactMatch) {
       const String previous = c->GetIncrementalFilterItemIndex() == item ? c->GetIncrementalFilterText() : String();
       c->ApplyIncrementalFilter(item, AText);
+      if (gone()) return false;
       if (c->GetFilteredRecordCount() == 0) {
         // Nothing passes: a list that takes only its texts keeps the rows it showed.
         if (p->GetDropDownListStyle() != TcxEditDropDownListStyle::lsEditList) c->ApplyIncrementalFilter(item, previous);
@@ -394,14 +399,19 @@ bool TcxCustomLookupEditLookupData::Locate(String& AText, String& ATail, bool, b
     } else {
       record = p->FindByText(item, AText, !AExactMatch);
     }
+    if (gone()) return false;
     if (record >= 0) {
       c->ChangeFocusedRecordIndex(record);
+      if (gone()) return false;
       SetCurrentKeyFromRecord(record);
+      if (gone()) return false;
       const String text = p->GetRecordListText(record);
+      if (gone()) return false;
       const Integer n = Integer(AText.size());
       AText = Copy(text, 1, n);
       ATail = Copy(text, n + 1, Integer(text.size()) - n);
       c->SetFocusedSelected(true);
+      if (gone()) return false;
     }
   }
   if (FIncrementalSearching && p->GetIncrementalFiltering()) FitPopupToFilter();

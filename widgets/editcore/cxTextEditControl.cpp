@@ -930,9 +930,11 @@ bool TcxCustomTextEdit::IncrementalSearch(String T) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!FLookupData || !inner) return false;
   String tail;
-  const bool found = !T.empty() && FLookupData->Locate(T, tail, false, false);
-  // A text set runs OnChange, whose handler may free the editor.
+  // The search reads the list's texts, and a text set runs OnChange: either handler may free
+  // the editor.
   TWeakLink self(this);
+  const bool found = !T.empty() && FLookupData->Locate(T, tail, false, false);
+  if (!self.Alive()) return false;
   if (T.empty() && ActiveProperties()->GetEditingStyle() != TcxEditEditingStyle::esFixedList) inner->SetText("");
   if (!self.Alive()) return false;
   if (found) {
