@@ -524,7 +524,7 @@ void TcxDBDataController::ReadProviderRecords() {
     TStepWatch<TcxDBDataProvider> watch(p, ds);
     try {
       inherited::ReadProviderRecords();
-      p->FReadCutShort = false;
+      if (watch.ProviderAlive()) p->FReadCutShort = false;
     } catch (...) {
       if (watch.ProviderAlive()) p->FReadCutShort = true;
       throw;
