@@ -11,6 +11,17 @@
 
 struct DBTestItem : TObject {};
 
+// Counts how often every record is read again.
+class ReloadCountingController : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void ReloadStorage() override {
+    ++Reloads;
+    TcxDBDataController::ReloadStorage();
+  }
+  Integer Reloads = 0;
+};
+
 // Gives a detail clone its pattern's settings (unless only the items are asked for) and items,
 // as a master's CreateDetailDataController does.
 inline void CopyDetailPattern(TcxDBDataController* AClone, TcxDBDataController* APattern,

@@ -172,17 +172,6 @@ TEST_F(DBDataEdit, RandomEditScriptsKeepTheControllerEqualToAFreshLoad) {
 
 namespace {
 
-// Counts how often every record is read again.
-class CountingController : public TcxDBDataController {
- public:
-  using TcxDBDataController::TcxDBDataController;
-  void ReloadStorage() override {
-    ++Reloads;
-    TcxDBDataController::ReloadStorage();
-  }
-  Integer Reloads = 0;
-};
-
 // Counts the data set's posts.
 struct PostCounter : TObject {
   Integer Posts = 0;
@@ -191,8 +180,8 @@ struct PostCounter : TObject {
 
 class DBDataSmart : public DBDataEdit {
  protected:
-  CountingController* MakeCounting(bool ASmart) {
-    auto* c = New<CountingController>(nullptr);
+  ReloadCountingController* MakeCounting(bool ASmart) {
+    auto* c = New<ReloadCountingController>(nullptr);
     C.reset(c);
     AddItems(c, {"ID", "NAME", "V"});
     c->SetKeyFieldNames("ID");
@@ -204,7 +193,7 @@ class DBDataSmart : public DBDataEdit {
 
 TEST_F(DBDataSmart, APostedEditIsReReadInPlaceAndANewAutoIncrementRecordKeepsItsNewKey) {
   MakeSet(5);
-  CountingController* c = MakeCounting(true);
+  ReloadCountingController* c = MakeCounting(true);
   const Integer reloads = c->Reloads;
   c->ChangeFocusedRowIndex(2);
   c->Edit();

@@ -82,17 +82,6 @@ class DBDataSharedKeys : public DBDataTest {
   Owned<TcxDBDataController> Second;
 };
 
-// Counts how often every record is read again.
-class ReloadCounting : public TcxDBDataController {
- public:
-  using TcxDBDataController::TcxDBDataController;
-  void ReloadStorage() override {
-    ++Reloads;
-    TcxDBDataController::ReloadStorage();
-  }
-  Integer Reloads = 0;
-};
-
 TEST_F(DBDataSharedKeys, AppendsWithoutAKeyUnderTwoControllersLeaveBothShowingTheDataSet) {
   MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, {{1, "n1"}, {2, "n2"}});
   DS->Open();
@@ -352,7 +341,7 @@ TEST_F(DBDataSharedKeys, RecordsWithoutAKeyYetAreReadInPlaceAndFoundByTheirBookm
   for (Integer i = 1; i <= 30; ++i) rows.push_back({i, "n" + IntToStr(i)});
   MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, rows);
   DS->Open();
-  auto* first = New<ReloadCounting>(nullptr);
+  auto* first = New<ReloadCountingController>(nullptr);
   C.reset(first);
   AddItems(first, {"ID", "NAME"});
   first->SetKeyFieldNames("ID");
